@@ -1,0 +1,41 @@
+#include "text.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+bool CopyText(char* dst, std::size_t size, const char* src)
+{
+    if (size == 0)
+        return false;
+    std::size_t length = std::strlen(src);
+    bool fits = length < size;
+    if (!fits)
+        length = size - 1;
+    std::memcpy(dst, src, length);
+    dst[length] = '\0';
+    return fits;
+}
+
+bool AppendText(char* dst, std::size_t size, const char* src)
+{
+    std::size_t used = strnlen(dst, size);
+    if (used >= size)
+        return false;
+    return CopyText(dst + used, size - used, src);
+}
+
+bool FormatText(char* dst, std::size_t size, const char* format, ...)
+{
+    if (size == 0)
+        return false;
+    va_list args;
+    va_start(args, format);
+    int written = std::vsnprintf(dst, size, format, args);
+    va_end(args);
+    if (written < 0) {
+        dst[0] = '\0';
+        return false;
+    }
+    return static_cast<std::size_t>(written) < size;
+}

@@ -1,0 +1,3 @@
+#include "installer/flow/flow.h"
+
+HINSTANCE gInstance;

@@ -1,0 +1,46 @@
+#include "common/paths.h"
+#include "installer/flow/flow.h"
+#include "installer/payload/payload.h"
+
+bool MakeTempFile(char* tempName)
+{
+    tempName[0] = '\0';
+    char directory[kPathSize];
+    DWORD length = GetTempPathA(sizeof directory, directory);
+    if (length == 0)
+        return false;
+    // A longer path does not fit the buffer, which then holds nothing usable;
+    // an empty directory would put the file into the current directory.
+    if (length >= sizeof directory) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    if (GetTempFileNameA(directory, "sci", 0, tempName) == 0) {
+        tempName[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+int ExtractResourceToFile(const char* fileName, const char* resourceName)
+{
+    HRSRC resource = FindResourceA(gInstance, resourceName, MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+    if (!resource)
+        return 0;
+    DWORD size = SizeofResource(gInstance, resource);
+    HGLOBAL loaded = LoadResource(gInstance, resource);
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes && size != 0)
+        return 0;
+
+    HANDLE file = CreateFileA(fileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD written = 0;
+    BOOL ok = size == 0 || WriteFile(file, bytes, size, &written, nullptr);
+    DWORD error = GetLastError();
+    CloseHandle(file);
+    SetLastError(error);
+    return ok && written == size;
+}

@@ -1,0 +1,42 @@
+// Installing one carried program: extraction to a temporary file, then the
+// version-aware move into place.
+#pragma once
+#include <windows.h>
+
+#include "installer/payload/version_text.h"
+
+// What InstallPayload did with the destination, told to its handler.
+enum PayloadEvent {
+    PAYLOAD_CREATED = 0,   // installed; the destination did not exist before
+    PAYLOAD_REPLACED = 1,  // installed over an existing destination
+    PAYLOAD_LEFT = 2,      // the same known version is there; nothing installed
+    PAYLOAD_REPLACING = 3, // the destination exists and is about to be replaced
+};
+
+typedef void (*PayloadEventHandler)(int event, HWND owner, const char* destination, void* data);
+
+// Writes the RCDATA resource of gInstance named resourceName to a new "sci"
+// temporary file and moves it to destination (at most 259 characters),
+// asking owner's user where the versions call for it. Every failure is shown
+// in a message box owned by owner. Returns 1 when the destination now holds
+// an accepted file (installed, replaced or the same version left), 0
+// otherwise; the destination then keeps whatever file it had.
+int InstallPayload(HWND owner, const char* destination, const char* resourceName,
+                   const char* displayName, PayloadEventHandler handler, void* data);
+
+// Creates an empty, uniquely named "sci" file in the temporary directory and
+// writes its full name into tempName (MAX_PATH bytes). Returns false, with
+// tempName empty and the last error set, when the temporary directory's path
+// is unusable or the file cannot be made.
+bool MakeTempFile(char* tempName);
+
+// Writes every byte of gInstance's RCDATA resource resourceName into
+// fileName. Returns non-zero when all bytes were written.
+int ExtractResourceToFile(const char* fileName, const char* resourceName);
+
+// The FileVersion text of the file's first translation, parsed; all zero
+// when the file or its version text cannot be read.
+FileVersionQuad ReadFileVersion(const char* path);
+
+// Whether path names an existing file (opened with no access rights).
+bool FileExists(const char* path);

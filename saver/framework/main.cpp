@@ -1,0 +1,7 @@
+// orbelle.scr: the screen saver program.
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    return 0;
+}

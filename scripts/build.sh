@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds the three trees:
+#   build/i686    the shipped product: build/i686/orbelle-setup.exe
+#   build/x64     the same code for 64-bit Wine, with the tests
+#   build/native  the pure logic with the sanitizers, with its tests
+# Usage: scripts/build.sh [i686|x64|native ...]   (default: all three)
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+"$root/scripts/setup.sh"
+
+trees=("$@")
+[ ${#trees[@]} -eq 0 ] && trees=(i686 x64 native)
+jobs=$(nproc)
+
+configure() { # DIR ARGS...
+  local dir=$1; shift
+  cmake -S "$root" -B "$root/build/$dir" -G Ninja -DORBELLE_WERROR=ON "$@" >/dev/null
+}
+
+for tree in "${trees[@]}"; do
+  case $tree in
+    i686)   configure i686 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" \
+                           -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF ;;
+    x64)    configure x64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64.cmake" ;;
+    native) configure native ;;
+    *) echo "build: unknown tree $tree" >&2; exit 2 ;;
+  esac
+  echo "build: $tree"
+  ninja -C "$root/build/$tree" -j "$jobs" --quiet
+done

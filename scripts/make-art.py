@@ -1,0 +1,153 @@
+#!/usr/bin/env python3
+"""Draws the project's icons (our own artwork) and writes them as .ico files.
+
+Run it after changing a drawing; the outputs are committed beside the
+program they belong to:  python3 scripts/make-art.py
+"""
+import math
+import os
+import struct
+import sys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def supersample(shade, size, factor=4):
+    """Renders shade(x, y) -> (r, g, b, a) floats in 0..1 over the unit square."""
+    rows = []
+    for py in range(size):
+        row = []
+        for px in range(size):
+            acc = [0.0, 0.0, 0.0, 0.0]
+            for sy in range(factor):
+                for sx in range(factor):
+                    x = (px + (sx + 0.5) / factor) / size
+                    y = (py + (sy + 0.5) / factor) / size
+                    r, g, b, a = shade(x, y)
+                    acc[0] += r * a
+                    acc[1] += g * a
+                    acc[2] += b * a
+                    acc[3] += a
+            n = factor * factor
+            a = acc[3] / n
+            if a > 0:
+                row.append((acc[0] / acc[3], acc[1] / acc[3], acc[2] / acc[3], a))
+            else:
+                row.append((0.0, 0.0, 0.0, 0.0))
+        rows.append(row)
+    return rows
+
+
+def over(top, bottom):
+    r1, g1, b1, a1 = top
+    r2, g2, b2, a2 = bottom
+    a = a1 + a2 * (1 - a1)
+    if a == 0:
+        return (0.0, 0.0, 0.0, 0.0)
+    mix = lambda c1, c2: (c1 * a1 + c2 * a2 * (1 - a1)) / a
+    return (mix(r1, r2), mix(g1, g2), mix(b1, b2), a)
+
+
+def hsv(h, s, v):
+    i = int(h * 6) % 6
+    f = h * 6 - int(h * 6)
+    p, q, t = v * (1 - s), v * (1 - f * s), v * (1 - (1 - f) * s)
+    return [(v, t, p), (q, v, p), (p, v, t), (p, q, v), (t, p, v), (v, p, q)][i]
+
+
+def rings(x, y):
+    """The saver: three tilted, semi-transparent rings on a night-blue disc."""
+    cx, cy = x - 0.5, y - 0.5
+    r = math.hypot(cx, cy)
+    pixel = (0.0, 0.0, 0.0, 0.0)
+    if r < 0.48:
+        pixel = (0.02, 0.03, 0.18 + 0.25 * (0.48 - r), 1.0)
+    for k, (tilt, hue) in enumerate([(0.0, 0.55), (1.05, 0.85), (2.1, 0.12)]):
+        c, s = math.cos(tilt), math.sin(tilt)
+        u, v = cx * c + cy * s, (-cx * s + cy * c) * 2.6
+        d = abs(math.hypot(u, v) - 0.36)
+        if d < 0.045:
+            rr, gg, bb = hsv(hue, 0.7, 1.0)
+            pixel = over((rr, gg, bb, 0.85 * (1 - d / 0.045) ** 0.5), pixel)
+    if r < 0.07:
+        pixel = over((1.0, 1.0, 0.9, 1.0), pixel)
+    return pixel
+
+
+def glimmer(x, y):
+    """The kit: a four-pointed glimmer star over a soft violet glow."""
+    cx, cy = x - 0.5, y - 0.5
+    r = math.hypot(cx, cy)
+    ax, ay = abs(cx), abs(cy)
+    pixel = (0.45, 0.2, 0.75, max(0.0, 0.6 - r * 1.4))
+    star = (ax ** 0.5 + ay ** 0.5) < 0.62 ** 0.5 * 0.95
+    if star:
+        t = max(0.0, 1 - r / 0.45)
+        pixel = over((1.0, 0.95, 0.55 + 0.45 * t, 1.0), pixel)
+    return pixel
+
+
+def corners(x, y):
+    """Quadrix: a monitor whose four screen corners glow."""
+    pixel = (0.0, 0.0, 0.0, 0.0)
+    # stand and foot
+    if 0.44 < x < 0.56 and 0.72 < y < 0.84:
+        pixel = (0.45, 0.45, 0.5, 1.0)
+    if 0.28 < x < 0.72 and 0.82 < y < 0.9:
+        pixel = (0.45, 0.45, 0.5, 1.0)
+    # case and screen
+    if 0.06 < x < 0.94 and 0.1 < y < 0.76:
+        pixel = (0.78, 0.78, 0.82, 1.0)
+    if 0.13 < x < 0.87 and 0.16 < y < 0.69:
+        pixel = (0.05, 0.1, 0.35, 1.0)
+        for (qx, qy, hue) in [(0.13, 0.16, 0.33), (0.87, 0.16, 0.0),
+                              (0.87, 0.69, 0.33), (0.13, 0.69, 0.0)]:
+            d = math.hypot(x - qx, (y - qy) * 1.2)
+            if d < 0.2:
+                rr, gg, bb = hsv(hue, 0.85, 1.0)
+                pixel = over((rr, gg, bb, (1 - d / 0.2) ** 1.5), pixel)
+    return pixel
+
+
+def dib(rows):
+    """A 32-bit icon image: BITMAPINFOHEADER, bottom-up BGRA pixels, AND mask."""
+    size = len(rows)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    pixels = bytearray()
+    for row in reversed(rows):
+        for r, g, b, a in row:
+            pixels += bytes([round(b * 255), round(g * 255), round(r * 255), round(a * 255)])
+    stride = ((size + 31) // 32) * 4
+    mask = bytearray()
+    for row in reversed(rows):
+        bits = bytearray(stride)
+        for i, (_, _, _, a) in enumerate(row):
+            if a < 0.5:
+                bits[i // 8] |= 0x80 >> (i % 8)
+        mask += bits
+    return header + bytes(pixels) + bytes(mask)
+
+
+def write_ico(path, shade, sizes=(32, 16, 48)):
+    images = [dib(supersample(shade, s)) for s in sizes]
+    out = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for s, data in zip(sizes, images):
+        out += struct.pack("<BBBBHHII", s % 256, s % 256, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    for data in images:
+        out += data
+    with open(path, "wb") as f:
+        f.write(out)
+
+
+ART = {
+    "installer/art/saver.ico": rings,
+    "installer/art/kit.ico": glimmer,
+    "installer/art/quadrix.ico": corners,
+}
+
+if __name__ == "__main__":
+    for name, shade in ART.items():
+        write_ico(os.path.join(ROOT, name), shade)
+        print("wrote", name, file=sys.stderr)

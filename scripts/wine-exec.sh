@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# wine-exec.sh PROGRAM [ARGS...]: runs a Windows program under 64-bit Wine in a
+# private prefix copied from the cached clean one, on a private Xvfb display,
+# and returns the program's exit code. The prefix and the display go away
+# afterwards; nothing touches ~/.wine.
+#
+#   ORBELLE_WINE_CACHE  where the clean prefix is kept (default: build/wine-clean)
+#   ORBELLE_DISPLAY=1   use $DISPLAY instead of a private Xvfb (for watching a run)
+#   ORBELLE_PREFIX=DIR  use (and keep) DIR as the prefix instead of a fresh copy
+#   ORBELLE_KEEP_PREFIX=1  keep the fresh prefix for inspection
+#   WINE_TIMEOUT        seconds before the run is killed (default 240)
+set -u
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+clean=${ORBELLE_WINE_CACHE:-$here/../build/wine-clean}
+"$here/wine-prefix.sh" "$clean" || { echo "wine-exec: no clean prefix" >&2; exit 125; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/orbelle-run.XXXXXX")
+if [ -n "${ORBELLE_PREFIX:-}" ]; then
+  prefix=$ORBELLE_PREFIX
+  [ -d "$prefix/drive_c" ] || cp -a "$clean/." "$prefix/"
+else
+  prefix=$work/prefix
+  cp -a "$clean" "$prefix"
+fi
+
+xvfb_pid=""
+cleanup() {
+  WINEPREFIX=$prefix timeout -k 2 20 wineserver -k >/dev/null 2>&1
+  WINEPREFIX=$prefix timeout -k 2 20 wineserver -w >/dev/null 2>&1
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  if [ -n "${ORBELLE_KEEP_PREFIX:-}" ] && [ -z "${ORBELLE_PREFIX:-}" ]; then
+    echo "wine-exec: prefix kept at $prefix" >&2
+  else
+    rm -rf "$work"
+  fi
+}
+trap cleanup EXIT
+
+if [ -z "${ORBELLE_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
+  Xvfb -displayfd 7 -screen 0 1024x768x24 -nolisten tcp -noreset 7>"$work/display" 2>/dev/null &
+  xvfb_pid=$!
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+  [ -s "$work/display" ] || { echo "wine-exec: Xvfb did not start" >&2; exit 125; }
+  export DISPLAY=:$(head -n1 "$work/display")
+fi
+
+export WINEPREFIX=$prefix WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# The wineserver would otherwise hold this script's pipes open for a while.
+timeout -k 5 "${WINE_TIMEOUT:-240}" wine "$@" </dev/null
+rc=$?
+exit $rc

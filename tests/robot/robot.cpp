@@ -1,0 +1,345 @@
+#include "robot.h"
+
+#include "png.h"
+
+namespace robot {
+
+Child Start(const std::string& commandLine, const std::vector<std::string>& environment)
+{
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    std::vector<char> block;
+    for (const std::string& entry : environment) {
+        block.insert(block.end(), entry.begin(), entry.end());
+        block.push_back('\0');
+    }
+    block.push_back('\0');
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    Child child;
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0,
+                       environment.empty() ? nullptr : block.data(), nullptr, &startup, &info)) {
+        CloseHandle(info.hThread);
+        child.process = info.hProcess;
+        child.id = info.dwProcessId;
+    }
+    return child;
+}
+
+DWORD WaitExit(const Child& child, DWORD timeoutMs)
+{
+    if (!child.process || WaitForSingleObject(child.process, timeoutMs) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(child.process, &code);
+    return code;
+}
+
+void Settle(const Child& child, DWORD extraMs)
+{
+    if (child.process)
+        WaitForInputIdle(child.process, 5000);
+    Sleep(extraMs);
+}
+
+void Finish(Child& child)
+{
+    if (!child.process)
+        return;
+    if (WaitForSingleObject(child.process, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(child.process, 99);
+        WaitForSingleObject(child.process, 5000);
+    }
+    CloseHandle(child.process);
+    child.process = nullptr;
+}
+
+namespace {
+
+struct Search {
+    const char* className;
+    const char* caption;
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopWindow(HWND window, LPARAM parameter)
+{
+    Search* search = reinterpret_cast<Search*>(parameter);
+    if (!IsWindowVisible(window))
+        return TRUE;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (search->processId && owner != search->processId)
+        return TRUE;
+    if (search->className && ClassName(window) != search->className)
+        return TRUE;
+    if (search->caption && Text(window) != search->caption)
+        return TRUE;
+    search->found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> Children(HWND parent)
+{
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+} // namespace
+
+HWND FindTopWindow(const char* className, const char* caption, DWORD processId)
+{
+    Search search = {className, caption, processId, {}};
+    EnumWindows(CollectTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found.empty() ? nullptr : search.found.front();
+}
+
+std::vector<HWND> TopWindows(DWORD processId)
+{
+    Search search = {nullptr, nullptr, processId, {}};
+    EnumWindows(CollectTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForWindow(const char* className, const char* caption, DWORD timeoutMs, DWORD processId)
+{
+    HWND window = nullptr;
+    WaitFor([&] { return (window = FindTopWindow(className, caption, processId)) != nullptr; },
+            timeoutMs);
+    return window;
+}
+
+HWND WaitForDialog(const char* caption, DWORD timeoutMs, DWORD processId)
+{
+    return WaitForWindow("#32770", caption, timeoutMs, processId);
+}
+
+bool WaitUntilGone(HWND window, DWORD timeoutMs)
+{
+    return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
+}
+
+std::string Text(HWND window)
+{
+    char text[4096];
+    DWORD_PTR length = 0;
+    // Another process's window answers WM_GETTEXT through its own thread.
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, 2000, &length))
+        return std::string();
+    return std::string(text, length < sizeof text ? length : sizeof text - 1);
+}
+
+std::string ClassName(HWND window)
+{
+    char name[256];
+    int length = GetClassNameA(window, name, sizeof name);
+    return std::string(name, length > 0 ? length : 0);
+}
+
+std::string ItemText(HWND dialog, int id)
+{
+    HWND item = GetDlgItem(dialog, id);
+    return item ? Text(item) : std::string();
+}
+
+bool IsChecked(HWND dialog, int id)
+{
+    DWORD_PTR state = 0;
+    HWND item = GetDlgItem(dialog, id);
+    return item && SendMessageTimeoutA(item, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state) &&
+           state == BST_CHECKED;
+}
+
+std::vector<std::string> StaticTexts(HWND dialog)
+{
+    std::vector<std::string> texts;
+    for (HWND child : Children(dialog)) {
+        if (_stricmp(ClassName(child).c_str(), "Static") != 0)
+            continue;
+        LONG style = GetWindowLongA(child, GWL_STYLE);
+        if ((style & SS_TYPEMASK) == SS_ICON)
+            continue;
+        std::string text = Text(child);
+        if (!text.empty())
+            texts.push_back(text);
+    }
+    return texts;
+}
+
+bool Press(HWND dialog, int id)
+{
+    HWND item = GetDlgItem(dialog, id);
+    return item && PostMessageA(item, BM_CLICK, 0, 0);
+}
+
+bool SysCommand(HWND window, WPARAM command)
+{
+    return PostMessageA(window, WM_SYSCOMMAND, command, 0);
+}
+
+MessageBoxView ReadMessageBox(HWND box)
+{
+    MessageBoxView view;
+    view.window = box;
+    view.caption = Text(box);
+    // Windows gives the message text the id 0xFFFF; Wine's template uses 100.
+    for (int id : {0xFFFF, 100}) {
+        view.text = ItemText(box, id);
+        if (!view.text.empty())
+            break;
+    }
+    if (view.text.empty()) {
+        std::vector<std::string> texts = StaticTexts(box);
+        if (!texts.empty())
+            view.text = texts.front();
+    }
+    for (HWND child : Children(box)) {
+        if (_stricmp(ClassName(child).c_str(), "Button") == 0)
+            view.buttons.push_back(GetDlgCtrlID(child));
+    }
+    return view;
+}
+
+MessageBoxView WaitForMessageBox(const char* caption, DWORD timeoutMs, DWORD processId)
+{
+    HWND box = WaitForDialog(caption, timeoutMs, processId);
+    if (!box)
+        return MessageBoxView();
+    // The text is set while the box initialises: wait until it is there.
+    MessageBoxView view;
+    WaitFor([&] { return !(view = ReadMessageBox(box)).text.empty(); }, 2000);
+    return view;
+}
+
+void BringToFront(HWND window)
+{
+    SetForegroundWindow(window);
+    WaitFor([&] { return GetForegroundWindow() == window; }, 1000);
+}
+
+static void PressKeys(const std::vector<WORD>& keys, bool up)
+{
+    for (WORD key : keys) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        SendInput(1, &input, sizeof input);
+    }
+}
+
+void SendKey(HWND window, WORD virtualKey)
+{
+    BringToFront(window);
+    PressKeys({virtualKey}, false);
+    PressKeys({virtualKey}, true);
+}
+
+void Click(HWND window, POINT client, const std::vector<WORD>& modifiers, bool right)
+{
+    HWND top = GetAncestor(window, GA_ROOT);
+    BringToFront(top);
+    POINT screen = client;
+    ClientToScreen(window, &screen);
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT move = {};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = MulDiv(screen.x, 65535, width - 1);
+    move.mi.dy = MulDiv(screen.y, 65535, height - 1);
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &move, sizeof move);
+    PressKeys(modifiers, false);
+    INPUT button[2] = {};
+    button[0].type = button[1].type = INPUT_MOUSE;
+    button[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    button[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+    SendInput(2, button, sizeof button[0]);
+    PressKeys(modifiers, true);
+}
+
+bool ChooseMenuItem(int index, DWORD timeoutMs)
+{
+    HWND menu = WaitForWindow("#32768", nullptr, timeoutMs);
+    if (!menu)
+        return false;
+    // The first Down selects the first item.
+    for (int i = 0; i <= index; ++i) {
+        PressKeys({VK_DOWN}, false);
+        PressKeys({VK_DOWN}, true);
+    }
+    PressKeys({VK_RETURN}, false);
+    PressKeys({VK_RETURN}, true);
+    return WaitUntilGone(menu, timeoutMs);
+}
+
+COLORREF ScreenPixel(int x, int y)
+{
+    HDC screen = GetDC(nullptr);
+    COLORREF colour = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+// Copies a rectangle of dc into top-down RGB bytes.
+static bool CaptureRgb(HDC dc, int x, int y, int width, int height, std::vector<std::uint8_t>& rgb)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap)
+        return false;
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    bool ok = BitBlt(memory, 0, 0, width, height, dc, x, y, SRCCOPY) != FALSE;
+    GdiFlush();
+    rgb.resize(static_cast<std::size_t>(width) * height * 3);
+    const std::uint8_t* bgra = static_cast<const std::uint8_t*>(bits);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(width) * height; ++i) {
+        rgb[i * 3 + 0] = bgra[i * 4 + 2];
+        rgb[i * 3 + 1] = bgra[i * 4 + 1];
+        rgb[i * 3 + 2] = bgra[i * 4 + 0];
+    }
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    return ok;
+}
+
+bool Screenshot(const std::string& pngPath)
+{
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    std::vector<std::uint8_t> rgb;
+    bool ok = CaptureRgb(screen, 0, 0, width, height, rgb);
+    ReleaseDC(nullptr, screen);
+    return ok && WritePng(pngPath, width, height, rgb);
+}
+
+bool WindowShot(HWND window, const std::string& pngPath)
+{
+    RECT rect;
+    if (!GetClientRect(window, &rect))
+        return false;
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    HDC screen = GetDC(nullptr);
+    std::vector<std::uint8_t> rgb;
+    bool ok = CaptureRgb(screen, origin.x, origin.y, rect.right, rect.bottom, rgb);
+    ReleaseDC(nullptr, screen);
+    return ok && WritePng(pngPath, rect.right, rect.bottom, rgb);
+}
+
+} // namespace robot

@@ -1,0 +1,88 @@
+// tour.exe INSTALLER SCREENSHOT_DIR: runs the installer as a user would,
+// through "&Install" and the Preview dialog, answering every message box
+// with its first button, and saves a screenshot of each stage.
+#include <cstdio>
+#include <string>
+
+#include "robot.h"
+
+namespace {
+
+constexpr DWORD kTimeout = 30000;
+
+std::string Shot(const std::string& directory, const char* name)
+{
+    std::string path = directory + "\\" + name;
+    if (!robot::Screenshot(path))
+        std::printf("  (no screenshot: %s)\n", path.c_str());
+    return path;
+}
+
+// Answers message boxes until the Preview dialog shows or the installer ends.
+HWND AnswerBoxesUntilPreview(const robot::Child& child)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 2 * kTimeout) {
+        if (robot::WaitExit(child, 50) != STILL_ACTIVE)
+            return nullptr;
+        for (HWND window : robot::TopWindows(child.id)) {
+            if (robot::ClassName(window) != "#32770")
+                continue;
+            if (robot::Text(window) == "Preview")
+                return window;
+            robot::MessageBoxView box =
+                robot::WaitForMessageBox(robot::Text(window).c_str(), 2000, child.id);
+            if (box.buttons.empty())
+                continue;
+            std::printf("  message box \"%s\": %s\n", box.caption.c_str(), box.text.c_str());
+            robot::Press(window, box.buttons.front());
+            robot::WaitUntilGone(window, 5000);
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: tour INSTALLER SCREENSHOT_DIR\n");
+        return 2;
+    }
+    std::string directory = argv[2];
+    CreateDirectoryA(directory.c_str(), nullptr);
+
+    robot::Child child = robot::Start(std::string("\"") + argv[1] + "\"");
+    HWND prelim = robot::WaitForDialog("Orbelle screen saver", kTimeout, child.id);
+    if (!prelim) {
+        std::printf("the installer showed no dialog\n");
+        robot::Finish(child);
+        return 1;
+    }
+    robot::Settle(child);
+    std::printf("dialog \"Orbelle screen saver\": %s\n", Shot(directory, "1-prelim.png").c_str());
+    robot::Press(prelim, IDOK);
+
+    if (HWND preview = AnswerBoxesUntilPreview(child)) {
+        // Give the saver time to come up and the status line to settle.
+        robot::WaitFor([&] {
+            return robot::ItemText(preview, 2) == "Screen saver succesfully installed!";
+        }, 10000);
+        robot::Settle(child, 1500);
+        std::printf("dialog \"Preview\" (%s): %s\n", robot::ItemText(preview, 2).c_str(),
+                    Shot(directory, "2-preview.png").c_str());
+        robot::Press(preview, IDOK);
+    }
+    DWORD code = robot::WaitExit(child, kTimeout);
+    std::printf("installer exit code: %lu\n", static_cast<unsigned long>(code));
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    for (const char* name : {"orbelle.scr", "quadrix.dll", "unglimex.exe"}) {
+        std::string path = std::string(windows) + "\\" + name;
+        bool present = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        std::printf("  %s: %s\n", path.c_str(), present ? "installed" : "missing");
+    }
+    robot::Finish(child);
+    return code == 1 ? 0 : 1;
+}

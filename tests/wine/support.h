@@ -1,0 +1,52 @@
+// What the tests under Wine share: paths, files, resources, directory
+// snapshots and a watch on the temporary directory.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace support {
+
+// A Unix path from the build ("/work/...") as Windows sees it (drive Z:).
+std::string WinPath(const std::string& unixPath);
+std::string WindowsDirectory();
+std::string TempDirectory(); // with its trailing backslash
+// A file under the build's artifacts folder, for screenshots and traces.
+std::string ArtifactPath(const std::string& name);
+
+bool FileExists(const std::string& path);
+std::vector<std::uint8_t> ReadBytes(const std::string& path);
+// The bytes of an RCDATA resource of another program, loaded as data.
+std::vector<std::uint8_t> ResourceBytes(const std::string& module, const char* name);
+// The system's text for an error code, as FormatMessageA gives it.
+std::string SystemText(DWORD error);
+
+// Names, sizes and write times of the files in a directory (not recursive).
+using Snapshot = std::map<std::string, std::pair<std::uint64_t, std::uint64_t>>;
+Snapshot TakeSnapshot(const std::string& directory);
+// Names that were added, removed or changed between two snapshots.
+std::vector<std::string> Differences(const Snapshot& before, const Snapshot& after);
+
+// Records the names of the files created in a directory while it lives.
+class CreationWatch {
+public:
+    explicit CreationWatch(const std::string& directory);
+    ~CreationWatch();
+    CreationWatch(const CreationWatch&) = delete;
+    CreationWatch& operator=(const CreationWatch&) = delete;
+    // Stops watching and returns the names seen, in order.
+    std::vector<std::string> Stop();
+
+private:
+    static DWORD WINAPI Run(void* self);
+    HANDLE directory_;
+    HANDLE stop_;
+    HANDLE ready_;
+    HANDLE thread_;
+    std::vector<std::string> names_;
+};
+
+} // namespace support
