@@ -1,7 +1,34 @@
-// The steps after the payloads are in place.
+// The steps after the payloads are in place: the hot-corners module's
+// set-up, registration with the uninstall support, activation and preview.
 #pragma once
 #include <windows.h>
+
+#include <cstddef>
 
 // Installs quadrix.dll into the Windows directory from the resource
 // resourceName. Returns non-zero when the module is in place.
 int InstallHotCorners(HWND owner, const char* resourceName);
+
+// What the registration command lines are made of (all zero-terminated).
+struct RegistrationNames {
+    const char* UninstallerPath; // the installed unglimex.exe
+    const char* SaverFileName;   // the saver's token
+    const char* SaverTitle;
+    const char* SaverPath;
+    const char* SaverKeyName;
+    const char* HotCornersPath;
+};
+
+// Tells the installed uninstall support about the saver (when saverInstalled)
+// and the hot-corners module (when hotCornersSetUp), one command line at a
+// time, each formatted into commandBuffer (commandSize bytes) and waited for.
+void RegisterProducts(const RegistrationNames& names, bool saverInstalled, bool hotCornersSetUp,
+                      char* commandBuffer, std::size_t commandSize);
+
+// Makes the saver at saverPath the system's screen saver and switches
+// screen saving on.
+void ActivateSaver(const char* saverPath);
+
+// Shows the saver running in the modal "Preview" dialog until the user
+// closes it.
+void ShowPreviewDialog(HWND owner, const char* saverPath);

@@ -80,6 +80,15 @@ void InstallUninstaller(InstallFlow* flow)
                        nullptr, nullptr);
 }
 
+void RegisterProducts(InstallFlow* flow)
+{
+    RegistrationNames names = {flow->UninstallerPath, flow->Strings.SaverFileName,
+                               flow->Strings.SaverTitle, flow->SaverPath,
+                               flow->SaverKeyName, flow->HotCornersPath};
+    RegisterProducts(names, flow->SaverInstalled, flow->HotCornersWanted, flow->CommandBuffer,
+                     sizeof flow->CommandBuffer);
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
@@ -112,6 +121,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     InstallSaver(&flow);
     InstallUninstaller(&flow);
+    if (flow.UninstallerInstalled)
+        RegisterProducts(&flow);
+    if (flow.SaverInstalled) {
+        ActivateSaver(flow.SaverPath);
+        ShowPreviewDialog(flow.BackdropWindow, flow.SaverPath);
+    }
 
     SetCursor(previousCursor);
     return 1;

@@ -1,0 +1,9 @@
+#include "installer/finish/finish.h"
+
+void ActivateSaver(const char*)
+{
+}
+
+void ShowPreviewDialog(HWND, const char*)
+{
+}
