@@ -9,9 +9,9 @@ bool JoinPath(char* out, std::size_t size, const char* directory, const char* na
     if (size == 0)
         return false;
     std::size_t dirLength = std::strlen(directory);
-    bool needsSeparator = dirLength == 0 || directory[dirLength - 1] != '\\';
+    bool needsSeparator = dirLength > 0 && directory[dirLength - 1] != '\\';
     std::size_t total = dirLength + (needsSeparator ? 1 : 0) + std::strlen(name);
-    if (total >= size) {
+    if (dirLength == 0 || total >= size) {
         out[0] = '\0';
         return false;
     }

@@ -8,7 +8,6 @@
 #include "installer/flow/flow.h"
 #include "installer/payload/payload.h"
 
-
 namespace {
 
 constexpr std::size_t kCommandSize = 1000;
@@ -44,8 +43,8 @@ bool BuildWindowsPath(InstallFlow* flow, const char* fileName, const char* displ
         return true;
     char text[kCommandSize];
     FormatText(text, sizeof text,
-               "Unable to install %s: the Windows directory's path %s is too long.", displayName,
-               flow->WindowsDirectory);
+               "Unable to install %s into the Windows directory: its path is too long.",
+               displayName);
     MessageBoxA(flow->BackdropWindow, text, "Error", MB_ICONWARNING);
     return false;
 }

@@ -48,6 +48,15 @@ TEST(JoinPath, RefusesAPathLongerThanTheBuffer)
     EXPECT_EQ('G', out[kPathSize]);
 }
 
+TEST(JoinPath, RefusesAnEmptyDirectory)
+{
+    // A failed GetWindowsDirectoryA leaves it empty: "\orbelle.scr" would
+    // land in the root of the current drive.
+    char out[kPathSize] = "poison";
+    EXPECT_FALSE(JoinPath(out, sizeof out, "", "orbelle.scr"));
+    EXPECT_STREQ("", out);
+}
+
 TEST(PathParts, SplitAtTheLastBackslash)
 {
     struct Case {
