@@ -249,18 +249,24 @@ void Click(HWND window, POINT client, const std::vector<WORD>& modifiers, bool r
     ClientToScreen(window, &screen);
     int width = GetSystemMetrics(SM_CXSCREEN);
     int height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT move = {};
-    move.type = INPUT_MOUSE;
-    move.mi.dx = MulDiv(screen.x, 65535, width - 1);
-    move.mi.dy = MulDiv(screen.y, 65535, height - 1);
-    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &move, sizeof move);
+    // Every event carries the absolute position: a separate move may reach
+    // the window after the button under load.
+    INPUT events[3] = {};
+    for (INPUT& event : events) {
+        event.type = INPUT_MOUSE;
+        event.mi.dx = MulDiv(screen.x, 65535, width - 1);
+        event.mi.dy = MulDiv(screen.y, 65535, height - 1);
+        event.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
+    SendInput(1, &events[0], sizeof events[0]);
+    WaitFor([&] {
+        POINT cursor;
+        return GetCursorPos(&cursor) && cursor.x == screen.x && cursor.y == screen.y;
+    }, 1000);
     PressKeys(modifiers, false);
-    INPUT button[2] = {};
-    button[0].type = button[1].type = INPUT_MOUSE;
-    button[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-    button[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-    SendInput(2, button, sizeof button[0]);
+    events[1].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    events[2].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+    SendInput(2, &events[1], sizeof events[0]);
     PressKeys(modifiers, true);
 }
 
