@@ -1,0 +1,98 @@
+#include "saver/framework/saverform.h"
+
+#include <new>
+
+#include "saver/framework/trace.h"
+
+namespace {
+const UINT_PTR kFrameTimer = 1;
+}
+
+TSaverForm::TSaverForm(TScrMode kind) : TScrForm(kind), panel_(nullptr, this)
+{
+    scene_ = CreateScrScene(kind);
+}
+
+TSaverForm::~TSaverForm()
+{
+    if (Handle() && timerSet_)
+        KillTimer(Handle(), kFrameTimer);
+    panel_.InvalidateGLHandle();
+    if (Handle())
+        DestroyWindow(Handle());
+    delete scene_;
+    scene_ = nullptr;
+}
+
+TScrForm* TSaverForm::Make(TScrMode kind)
+{
+    return new (std::nothrow) TSaverForm(kind);
+}
+
+LRESULT TSaverForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        Created();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        // Until the panel has subclassed the window, its first frame starts here.
+        PAINTSTRUCT ps;
+        BeginPaint(Handle(), &ps);
+        panel_.Paint();
+        EndPaint(Handle(), &ps);
+        return 0;
+    }
+    case WM_TIMER:
+        if (wParam == kFrameTimer)
+            Tick();
+        return 0;
+    case WM_DESTROY:
+        if (timerSet_)
+            KillTimer(Handle(), kFrameTimer);
+        timerSet_ = false;
+        panel_.InvalidateGLHandle();
+        break;
+    default:
+        break;
+    }
+    return TScrForm::HandleMessage(message, wParam, lParam);
+}
+
+void TSaverForm::Created()
+{
+    panel_.Attach(Handle());
+    if (scene_)
+        scene_->Configure(panel_, Kind());
+    unsigned interval = scene_ ? scene_->TimerInterval() : 0;
+    if (interval)
+        timerSet_ = SetTimer(Handle(), kFrameTimer, interval, nullptr) != 0;
+    ScrDebug(tlUsr, "TSaverForm: created as %s, driver %s", ScrModeName(Kind()), panel_.glDriver());
+}
+
+void TSaverForm::Tick()
+{
+    if (!scene_ || scene_->Timer())
+        InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TSaverForm::SglPanelGLInit(TSglPanel& panel)
+{
+    ScrDebug(tlUsr, "TSaverForm: OpenGL ready, %dx%d", panel.Width(), panel.Height());
+    if (scene_)
+        scene_->GLInit(panel);
+}
+
+void TSaverForm::SglPanelGLPaint(TSglPanel& panel)
+{
+    if (scene_)
+        scene_->GLPaint(panel);
+}
+
+void TSaverForm::SglPanelResize(TSglPanel& panel)
+{
+    if (scene_)
+        scene_->Resize(panel);
+}

@@ -1,0 +1,79 @@
+#include "saver/framework/trace.h"
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "common/paths.h"
+#include "common/text.h"
+
+namespace {
+
+TScrTraceLevel gLevel = tlErr;
+char gFile[kPathSize];
+const std::size_t kLineSize = 1024;
+
+void WriteToFile(const char* line)
+{
+    // Opened per line and shared, so that a test can read the file while
+    // the saver runs and nothing is lost if the process is ended.
+    HANDLE file = CreateFileA(gFile, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                              FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(file, line, static_cast<DWORD>(lstrlenA(line)), &written, nullptr);
+    CloseHandle(file);
+}
+
+} // namespace
+
+void ScrSetTraceLevel(TScrTraceLevel level)
+{
+    gLevel = level;
+}
+
+TScrTraceLevel ScrTraceLevel()
+{
+    return gLevel;
+}
+
+void ScrTraceFromEnvironment()
+{
+    char path[kPathSize] = "";
+    DWORD length = GetEnvironmentVariableA(kTraceFileVariable, path, sizeof path);
+    if (length == 0 || length >= sizeof path)
+        return;
+    ScrTraceToFile(path);
+    if (gLevel > tlUsr)
+        gLevel = tlUsr;
+}
+
+void ScrTraceToFile(const char* path)
+{
+    CopyText(gFile, sizeof gFile, path ? path : "");
+}
+
+bool ScrTraceFileActive()
+{
+    return gFile[0] != '\0';
+}
+
+void ScrDebug(TScrTraceLevel level, const char* format, ...)
+{
+    if (gLevel == tlNone || level < gLevel)
+        return;
+    char line[kLineSize];
+    va_list args;
+    va_start(args, format);
+    int length = std::vsnprintf(line, sizeof line - 2, format, args);
+    va_end(args);
+    if (length < 0)
+        line[0] = '\0';
+    AppendText(line, sizeof line, "\r\n");
+    OutputDebugStringA(line);
+    if (gFile[0])
+        WriteToFile(line);
+}
