@@ -115,21 +115,24 @@ struct LibraryCall {
     char currentDirectory[kPathSize];
     char tempCopy[kPathSize]; // zeroed: the forced call reuses the first call's name
     UINT tempCopyLength;
+    VersionInstallRoutine install;
 };
 
 static DWORD CallLibrary(LibraryCall* call, DWORD flags)
 {
-    return VerInstallFileA(flags, call->sourceName, call->destinationName,
+    return call->install(flags, call->sourceName, call->destinationName,
                            call->sourceDirectory, call->destinationDirectory,
                            call->currentDirectory, call->tempCopy, &call->tempCopyLength);
 }
 
 // Moves tempName into place with the version library, asking before a
 // forced replacement. Returns 1 when the destination holds the payload.
-static int MoveWithLibrary(HWND owner, const char* tempName, const char* destination, bool exists)
+static int MoveWithLibrary(HWND owner, const char* tempName, const char* destination, bool exists,
+                           VersionInstallRoutine install)
 {
     LibraryCall call;
     ZeroMemory(&call, sizeof call);
+    call.install = install;
     FileNamePart(call.sourceName, kPathSize, tempName);
     FileNamePart(call.destinationName, kPathSize, destination);
     DirectoryPart(call.sourceDirectory, kPathSize, tempName);
@@ -167,23 +170,26 @@ static int MoveWithLibrary(HWND owner, const char* tempName, const char* destina
 
 // Decides from the versions whether to leave, ask or replace, and does it.
 static int PlacePayload(HWND owner, const char* tempName, const char* destination,
-                        const char* displayName, PayloadEventHandler handler, void* data)
+                        const char* displayName, PayloadEventHandler handler, void* data,
+                        VersionInstallRoutine install)
 {
     FileVersionQuad newVersion = ReadFileVersion(tempName);
     FileVersionQuad oldVersion = ReadFileVersion(destination);
     bool exists = FileExists(destination);
-    int order = CompareVersions(newVersion, oldVersion);
-    bool versionless = IsZeroVersion(newVersion) && IsZeroVersion(oldVersion);
-
-    if (order == 0 && !versionless) {
+    switch (DecidePayload(newVersion, oldVersion, exists)) {
+    case PayloadDecision::Leave:
         Notify(handler, PAYLOAD_LEFT, owner, destination, data);
         return 1;
+    case PayloadDecision::AskToUpgrade:
+        if (!AskToUpgrade(owner, displayName))
+            return 0;
+        break;
+    case PayloadDecision::Install:
+        break;
     }
-    if (exists && !versionless && order > 0 && !AskToUpgrade(owner, displayName))
-        return 0;
     if (exists)
         Notify(handler, PAYLOAD_REPLACING, owner, destination, data);
-    if (!MoveWithLibrary(owner, tempName, destination, exists))
+    if (!MoveWithLibrary(owner, tempName, destination, exists, install))
         return 0;
     Notify(handler, exists ? PAYLOAD_REPLACED : PAYLOAD_CREATED, owner, destination, data);
     return 1;
@@ -192,6 +198,14 @@ static int PlacePayload(HWND owner, const char* tempName, const char* destinatio
 int InstallPayload(HWND owner, const char* destination, const char* resourceName,
                    const char* displayName, PayloadEventHandler handler, void* data)
 {
+    return InstallPayloadWith(owner, destination, resourceName, displayName, handler, data,
+                              VerInstallFileA);
+}
+
+int InstallPayloadWith(HWND owner, const char* destination, const char* resourceName,
+                       const char* displayName, PayloadEventHandler handler, void* data,
+                       VersionInstallRoutine install)
+{
     char tempName[kPathSize];
     if (!MakeTempFile(tempName) || !ExtractResourceToFile(tempName, resourceName)) {
         ShowExtractionError(owner, displayName, tempName);
@@ -199,7 +213,7 @@ int InstallPayload(HWND owner, const char* destination, const char* resourceName
             DeleteFileA(tempName);
         return 0;
     }
-    int installed = PlacePayload(owner, tempName, destination, displayName, handler, data);
+    int installed = PlacePayload(owner, tempName, destination, displayName, handler, data, install);
     // The version library copies the file; the extracted one is no longer needed.
     DeleteFileA(tempName);
     return installed;

@@ -15,6 +15,13 @@ enum PayloadEvent {
 
 typedef void (*PayloadEventHandler)(int event, HWND owner, const char* destination, void* data);
 
+// The version library's install routine, shaped as VerInstallFileA (whose
+// name arguments are only read).
+typedef DWORD(WINAPI* VersionInstallRoutine)(DWORD flags, LPSTR sourceName, LPSTR destinationName,
+                                             LPSTR sourceDirectory, LPSTR destinationDirectory,
+                                             LPSTR currentDirectory, LPSTR tempName,
+                                             PUINT tempNameLength);
+
 // Writes the RCDATA resource of gInstance named resourceName to a new "sci"
 // temporary file and moves it to destination (at most 259 characters),
 // asking owner's user where the versions call for it. Every failure is shown
@@ -23,6 +30,12 @@ typedef void (*PayloadEventHandler)(int event, HWND owner, const char* destinati
 // otherwise; the destination then keeps whatever file it had.
 int InstallPayload(HWND owner, const char* destination, const char* resourceName,
                    const char* displayName, PayloadEventHandler handler, void* data);
+// InstallPayload with install in place of VerInstallFileA (which it calls
+// with the same arguments), so that a caller can watch or script the
+// library's answers.
+int InstallPayloadWith(HWND owner, const char* destination, const char* resourceName,
+                       const char* displayName, PayloadEventHandler handler, void* data,
+                       VersionInstallRoutine install);
 
 // Creates an empty, uniquely named "sci" file in the temporary directory and
 // writes its full name into tempName (MAX_PATH bytes). Returns false, with

@@ -52,6 +52,18 @@ bool IsZeroVersion(const FileVersionQuad& version)
            version.part[3] == 0;
 }
 
+PayloadDecision DecidePayload(const FileVersionQuad& payload, const FileVersionQuad& installed,
+                              bool installedExists)
+{
+    int order = CompareVersions(payload, installed);
+    bool versionless = IsZeroVersion(payload) && IsZeroVersion(installed);
+    if (order == 0 && !versionless)
+        return PayloadDecision::Leave;
+    if (installedExists && !versionless && order > 0)
+        return PayloadDecision::AskToUpgrade;
+    return PayloadDecision::Install;
+}
+
 namespace {
 struct ResultBitText {
     std::uint32_t bit;

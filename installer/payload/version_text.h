@@ -21,6 +21,16 @@ FileVersionQuad ParseVersionText(const char* text);
 int CompareVersions(const FileVersionQuad& a, const FileVersionQuad& b);
 bool IsZeroVersion(const FileVersionQuad& version);
 
+// What to do with a payload, from its version, the installed file's version
+// and whether a file is installed at all.
+enum class PayloadDecision {
+    Leave,        // the same known version is installed
+    AskToUpgrade, // an older (or versionless) file is installed under a versioned payload
+    Install,      // nothing installed, a newer file installed, or neither has a version
+};
+PayloadDecision DecidePayload(const FileVersionQuad& payload, const FileVersionQuad& installed,
+                              bool installedExists);
+
 // The version library's result bits (VerInstallFileA).
 enum : std::uint32_t {
     kVifTempFile = 0x1,

@@ -144,4 +144,35 @@ TEST(BuildResultText, AllBitsAtOnceFitAndAreCutSafely)
     EXPECT_EQ('G', small[16]);
 }
 
+TEST(DecidePayload, VersionsAndPresenceDecide)
+{
+    const FileVersionQuad none = {{0, 0, 0, 0}};
+    const FileVersionQuad v1 = {{1, 0, 0, 0}};
+    const FileVersionQuad v2 = {{2, 0, 0, 0}};
+    const FileVersionQuad v301 = {{3, 0, 1, 0}};
+    struct Case {
+        const char* trace;
+        FileVersionQuad payload, installed;
+        bool exists;
+        PayloadDecision decision;
+    } cases[] = {
+        {"first installation", v2, none, false, PayloadDecision::Install},
+        {"same version", v2, v2, true, PayloadDecision::Leave},
+        {"older installed", v2, v1, true, PayloadDecision::AskToUpgrade},
+        {"newer installed", v1, v2, true, PayloadDecision::Install},
+        {"installed without a version", v301, none, true, PayloadDecision::AskToUpgrade},
+        {"both versionless", none, none, true, PayloadDecision::Install},
+        {"both versionless, nothing installed", none, none, false, PayloadDecision::Install},
+        {"versionless payload over a versioned file", none, v1, true, PayloadDecision::Install},
+        // A file held by another program: present, but its version unreadable.
+        {"unreadable installed file", v2, none, true, PayloadDecision::AskToUpgrade},
+        // The same known version is left even when the file cannot be opened.
+        {"same version, not openable", v1, v1, false, PayloadDecision::Leave},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.trace);
+        EXPECT_EQ(c.decision, DecidePayload(c.payload, c.installed, c.exists));
+    }
+}
+
 } // namespace
