@@ -42,6 +42,11 @@ void AddClass(const char* name, TScrFormFactory form, TScrDialogFactory dialog)
     gClasses[gClassCount++] = {name, form, dialog};
 }
 
+void ShowError(const char* text)
+{
+    MessageBoxA(nullptr, text, "Error", MB_OK | MB_ICONERROR);
+}
+
 bool HookIsWindow(std::uintptr_t window, void*)
 {
     return IsWindow(reinterpret_cast<HWND>(window)) != FALSE;
@@ -68,12 +73,10 @@ bool HookOwnedByBCB(std::uintptr_t window, void*)
 
 std::uintptr_t HookLumidex(void*)
 {
-    return reinterpret_cast<std::uintptr_t>(CheckForLumidex());
-}
-
-void ShowError(const char* text)
-{
-    MessageBoxA(nullptr, text, "Error", MB_OK | MB_ICONERROR);
+    HWND host = CheckForLumidex();
+    if (!host)
+        ShowError("Could not find LumiDex for preview");
+    return reinterpret_cast<std::uintptr_t>(host);
 }
 
 LRESULT CALLBACK ProxyWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

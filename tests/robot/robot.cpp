@@ -270,6 +270,22 @@ void Click(HWND window, POINT client, const std::vector<WORD>& modifiers, bool r
     PressKeys(modifiers, true);
 }
 
+bool MoveMouse(POINT screen, DWORD timeoutMs)
+{
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT event = {};
+    event.type = INPUT_MOUSE;
+    event.mi.dx = MulDiv(screen.x, 65535, width - 1);
+    event.mi.dy = MulDiv(screen.y, 65535, height - 1);
+    event.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &event, sizeof event);
+    return WaitFor([&] {
+        POINT cursor;
+        return GetCursorPos(&cursor) && cursor.x == screen.x && cursor.y == screen.y;
+    }, timeoutMs);
+}
+
 bool ChooseMenuItem(int index, DWORD timeoutMs)
 {
     HWND menu = WaitForWindow("#32768", nullptr, timeoutMs);

@@ -68,6 +68,9 @@ void SendKey(HWND window, WORD virtualKey);
 // A click at a point of window's client area, with modifier keys held
 // (VK_SHIFT, VK_CONTROL).
 void Click(HWND window, POINT client, const std::vector<WORD>& modifiers = {}, bool right = false);
+// Moves the mouse to a screen position with real input; true once the
+// cursor stands exactly there.
+bool MoveMouse(POINT screen, DWORD timeoutMs = 1000);
 // Chooses the item at index of the popup menu on screen, by keyboard.
 bool ChooseMenuItem(int index, DWORD timeoutMs);
 

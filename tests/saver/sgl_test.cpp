@@ -1,0 +1,493 @@
+// The OpenGL layer under Wine, in this process: driver loading with the test
+// drivers (which forward to the system OpenGL), the panel on a top-level
+// window, 3dfx sizing, the display-mode decisions with the platform call
+// replaced, the driver list, and what a saver window leaves behind.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "saver/framework/driverlist.h"
+#include "saver/framework/panel.h"
+#include "saver/framework/saverform.h"
+#include "saver/framework/sgl.h"
+#include "saver/framework/trace.h"
+#include "support.h"
+
+namespace {
+
+std::string Driver(const char* name)
+{
+    return support::WinPath(SAVER_DRIVERS) + "\\" + name;
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::vector<std::uint8_t> bytes = support::ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Collects the trace in a temporary file for one test.
+class TraceCapture {
+public:
+    TraceCapture()
+    {
+        path_ = support::TempDirectory() + "sgltrace.txt";
+        DeleteFileA(path_.c_str());
+        ScrTraceToFile(path_.c_str());
+        ScrSetTraceLevel(tlUsr);
+    }
+    ~TraceCapture()
+    {
+        ScrTraceToFile(nullptr);
+        ScrSetTraceLevel(tlErr);
+        DeleteFileA(path_.c_str());
+    }
+    std::string Text() const { return ReadText(path_); }
+
+private:
+    std::string path_;
+};
+
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A top-level window with its own device context, as the saver window has.
+HWND MakeWindow(int width, int height)
+{
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_OWNDC;
+    wc.lpfnWndProc = &PlainProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "SglTestWindow";
+    RegisterClassExA(&wc); // fails harmlessly the second time
+    HWND window = CreateWindowExA(0, "SglTestWindow", "sgl test", WS_POPUP | WS_VISIBLE, 10, 10,
+                                  width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return window;
+}
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+SIZE ClientSize(HWND window)
+{
+    RECT r;
+    GetClientRect(window, &r);
+    return {r.right, r.bottom};
+}
+
+TEST(SglLoadLibrary, LoadsADriverWithEveryFunction)
+{
+    HMODULE library = sglLoadLibrary(Driver("forwardgl.dll").c_str());
+    ASSERT_NE(nullptr, library);
+    EXPECT_EQ(library, sglLibrary());
+    EXPECT_FALSE(sglUses3dfxStyle());
+    sglFreeLibrary();
+    EXPECT_EQ(nullptr, sglLibrary());
+}
+
+TEST(SglLoadLibrary, RefusesADriverMissingRequiredFunctions)
+{
+    TraceCapture trace;
+    std::string path = Driver("brokengl.dll");
+    EXPECT_EQ(nullptr, sglLoadLibrary(path.c_str()));
+    EXPECT_EQ(nullptr, sglLibrary());
+    EXPECT_EQ(nullptr, GetModuleHandleA(path.c_str())) << "the refused library stays loaded";
+    std::string text = trace.Text();
+    EXPECT_NE(std::string::npos, text.find("Failed to load " + path + ": glRectf, wglMakeCurrent"))
+        << text;
+}
+
+TEST(SglLoadLibrary, MissingFileGivesNull)
+{
+    EXPECT_EQ(nullptr, sglLoadLibrary(Driver("nosuchgl.dll").c_str()));
+}
+
+TEST(SglLoadLibrary, CapitalThreeDfxNameSelectsTheThreeDfxStyle)
+{
+    ASSERT_NE(nullptr, sglLoadLibrary(Driver("my3DFXgl.dll").c_str()));
+    EXPECT_TRUE(sglUses3dfxStyle());
+    EXPECT_TRUE(sglIsDriver3dfx("C:\\x\\MY3DFXGL.DLL"));
+    sglFreeLibrary();
+    EXPECT_FALSE(sglUses3dfxStyle());
+}
+
+class PanelOwner : public TSglPanelEvents {
+public:
+    void SglPanelGLInit(TSglPanel&) override { ++inits; }
+    void SglPanelGLPaint(TSglPanel& panel) override
+    {
+        sglClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+        sglClear(GL_COLOR_BUFFER_BIT);
+        unsigned char pixel[4] = {0, 0, 0, 0};
+        sglPixelStorei(GL_PACK_ALIGNMENT, 1);
+        sglReadPixels(panel.Width() / 2, panel.Height() / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        red = pixel[0];
+        green = pixel[1];
+        panel.SwapBuffers();
+    }
+    void SglPanelResize(TSglPanel&) override { ++resizes; }
+    void SglPanelGLError(TSglPanel&, const char* text) override { error = text; }
+    int inits = 0;
+    int resizes = 0;
+    int red = -1;
+    int green = -1;
+    std::string error;
+};
+
+TEST(SglPanel, DrawsThroughTheChosenDriverAndSubclassesItsWindow)
+{
+    HWND window = MakeWindow(200, 150);
+    ASSERT_NE(nullptr, window);
+    WNDPROC own = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+    PanelOwner owner;
+    {
+        TSglPanel panel(window, &owner);
+        panel.SetglDriver(Driver("forwardgl.dll").c_str());
+        ASSERT_TRUE(panel.GLHandleNeeded()) << owner.error;
+        EXPECT_EQ(1, owner.inits);
+        EXPECT_EQ(&panel, GetPropA(window, "ScrGLSubclass"));
+        EXPECT_EQ(reinterpret_cast<HANDLE>(own), GetPropA(window, "ScrGLOldWndProc"));
+        EXPECT_NE(own, reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)));
+        panel.Paint();
+        EXPECT_EQ(255, owner.red);
+        EXPECT_EQ(0, owner.green);
+        EXPECT_EQ(1u, panel.Frames());
+        EXPECT_TRUE(panel.GLHandleNeeded()); // one context only
+        EXPECT_EQ(1, owner.inits);
+        panel.InvalidateGLHandle();
+        EXPECT_EQ(nullptr, panel.Context());
+        EXPECT_EQ(nullptr, GetPropA(window, "ScrGLSubclass"));
+        EXPECT_EQ(nullptr, GetPropA(window, "ScrGLOldWndProc"));
+        EXPECT_EQ(own, reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)));
+        // A new context on the same window keeps its pixel format.
+        ASSERT_TRUE(panel.GLHandleNeeded()) << owner.error;
+        EXPECT_EQ(2, owner.inits);
+    }
+    DestroyWindow(window);
+    sglFreeLibrary();
+}
+
+TEST(SglPanel, AnIncompleteDriverFailsOnceAndReportsIt)
+{
+    HWND window = MakeWindow(100, 100);
+    PanelOwner owner;
+    TSglPanel panel(window, &owner);
+    panel.SetglDriver(Driver("brokengl.dll").c_str());
+    EXPECT_FALSE(panel.GLHandleNeeded());
+    EXPECT_TRUE(panel.Failed());
+    EXPECT_EQ(0u, owner.error.find("Error loading library")) << owner.error;
+    owner.error.clear();
+    EXPECT_FALSE(panel.GLHandleNeeded());
+    EXPECT_TRUE(owner.error.empty()) << "no second attempt";
+    EXPECT_EQ(nullptr, GetPropA(window, "ScrGLSubclass"));
+    DestroyWindow(window);
+}
+
+TEST(SglPanel, ThreeDfxDriverSizesThePanelFromTheRequestedHeight)
+{
+    struct Row {
+        int requestedHeight;
+        LONG width, height;
+    } rows[] = {{600, 800, 600}, {768, 1024, 768}, {-1, 512, 384}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.requestedHeight);
+        HWND window = MakeWindow(300, 200);
+        PanelOwner owner;
+        TSglPanel panel(window, &owner);
+        panel.SetglDriver(Driver("my3DFXgl.dll").c_str());
+        panel.SetScreenDimensions(-1, row.requestedHeight, -1);
+        ASSERT_TRUE(panel.GLHandleNeeded()) << owner.error;
+        EXPECT_TRUE(panel.Resized3dfx());
+        EXPECT_EQ(row.width, ClientSize(window).cx);
+        EXPECT_EQ(row.height, ClientSize(window).cy);
+        EXPECT_EQ(1, owner.resizes);
+        panel.Paint();
+        EXPECT_EQ(255, owner.red);
+        // Leaving the mode gives the window its own size back and frees the mouse.
+        panel.InvalidateGLHandle();
+        EXPECT_FALSE(panel.Resized3dfx());
+        EXPECT_EQ(300, ClientSize(window).cx);
+        EXPECT_EQ(200, ClientSize(window).cy);
+        RECT clip;
+        GetClipCursor(&clip);
+        EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), clip.right - clip.left);
+        DestroyWindow(window);
+        sglFreeLibrary();
+    }
+}
+
+TEST(SglChoosePixelFormatEx, ChoosesAWindowFormatAndReportsIt)
+{
+    HWND window = MakeWindow(64, 64);
+    ASSERT_NE(nullptr, sglLoadLibrary("opengl32.dll"));
+    HDC dc = GetDC(window);
+    int color = -1, depth = 16, doubleBuffer = 1, acceleration = -1;
+    int format = sglChoosePixelFormatEx(dc, &color, &depth, &doubleBuffer, &acceleration);
+    ASSERT_GT(format, 0);
+    PIXELFORMATDESCRIPTOR pfd;
+    ASSERT_NE(0, DescribePixelFormat(dc, format, sizeof pfd, &pfd));
+    EXPECT_TRUE(pfd.dwFlags & PFD_SUPPORT_OPENGL);
+    EXPECT_TRUE(pfd.dwFlags & PFD_DRAW_TO_WINDOW);
+    EXPECT_TRUE(pfd.dwFlags & PFD_DOUBLEBUFFER);
+    EXPECT_EQ(1, doubleBuffer);
+    EXPECT_EQ(pfd.cColorBits, color);
+    EXPECT_EQ(pfd.cDepthBits, depth);
+    EXPECT_EQ(0, sglChoosePixelFormatEx(nullptr, nullptr, nullptr, nullptr, nullptr));
+    ReleaseDC(window, dc);
+    DestroyWindow(window);
+    sglFreeLibrary();
+}
+
+// The display-mode call, replaced: every call is recorded and answered.
+struct ModeCall {
+    bool record;
+    DWORD fields, width, height, bits, flags;
+};
+std::vector<ModeCall> gCalls;
+LONG gTestAnswer = DISP_CHANGE_SUCCESSFUL;
+
+LONG WINAPI FakeChangeDisplay(DEVMODEA* mode, DWORD flags)
+{
+    ModeCall call = {mode != nullptr, 0, 0, 0, 0, flags};
+    if (mode) {
+        call.fields = mode->dmFields;
+        call.width = mode->dmPelsWidth;
+        call.height = mode->dmPelsHeight;
+        call.bits = mode->dmBitsPerPel;
+    }
+    gCalls.push_back(call);
+    return (flags & CDS_TEST) ? gTestAnswer : DISP_CHANGE_SUCCESSFUL;
+}
+
+class DisplayModeTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        gCalls.clear();
+        gTestAnswer = DISP_CHANGE_SUCCESSFUL;
+        TSglPanel::SetDisplayChanger(&FakeChangeDisplay);
+        window_ = MakeWindow(320, 240);
+    }
+    void TearDown() override
+    {
+        TSglPanel::SetDisplayChanger(nullptr);
+        DestroyWindow(window_);
+        sglFreeLibrary();
+    }
+    HWND window_ = nullptr;
+    PanelOwner owner_;
+};
+
+TEST_F(DisplayModeTest, TestsFirstThenAppliesFullScreenOnlyAndResetsAtTheEnd)
+{
+    {
+        TSglPanel panel(window_, &owner_);
+        panel.SetglDriver("opengl32.dll");
+        panel.SetScreenDimensions(640, 480, -1);
+        ASSERT_TRUE(panel.GLHandleNeeded()) << owner_.error;
+        ASSERT_EQ(2u, gCalls.size());
+        EXPECT_EQ(static_cast<DWORD>(CDS_TEST), gCalls[0].flags);
+        EXPECT_EQ(static_cast<DWORD>(DM_PELSWIDTH | DM_PELSHEIGHT), gCalls[0].fields);
+        EXPECT_EQ(640u, gCalls[0].width);
+        EXPECT_EQ(480u, gCalls[0].height);
+        EXPECT_EQ(static_cast<DWORD>(CDS_FULLSCREEN), gCalls[1].flags);
+        EXPECT_EQ(gCalls[0].fields, gCalls[1].fields);
+        int mode[3];
+        panel.CurrentMode(mode);
+        EXPECT_EQ(640, mode[0]);
+        EXPECT_EQ(480, mode[1]);
+        EXPECT_EQ(-1, mode[2]);
+    }
+    // The panel's end restores the stored settings: no record, no flags.
+    ASSERT_EQ(3u, gCalls.size());
+    EXPECT_FALSE(gCalls[2].record);
+    EXPECT_EQ(0u, gCalls[2].flags);
+}
+
+TEST_F(DisplayModeTest, AllThreeValuesGoIntoTheRecord)
+{
+    TSglPanel panel(window_, &owner_);
+    panel.SetScreenDimensions(800, 600, 16);
+    ASSERT_TRUE(panel.ChangeScreenMode());
+    ASSERT_EQ(2u, gCalls.size());
+    EXPECT_EQ(static_cast<DWORD>(DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL), gCalls[0].fields);
+    EXPECT_EQ(16u, gCalls[0].bits);
+}
+
+TEST_F(DisplayModeTest, RefusedTestIsNeverApplied)
+{
+    gTestAnswer = DISP_CHANGE_BADMODE;
+    TSglPanel panel(window_, &owner_);
+    panel.SetglDriver("opengl32.dll");
+    panel.SetScreenDimensions(640, 480, 16);
+    ASSERT_TRUE(panel.GLHandleNeeded()) << "the saver runs in the current mode";
+    ASSERT_EQ(1u, gCalls.size());
+    EXPECT_EQ(static_cast<DWORD>(CDS_TEST), gCalls[0].flags);
+    int mode[3];
+    panel.CurrentMode(mode);
+    EXPECT_EQ(-1, mode[0]);
+    panel.InvalidateGLHandle();
+    EXPECT_EQ(1u, gCalls.size()) << "nothing to reset";
+}
+
+TEST_F(DisplayModeTest, NormalAfterAChangeRestoresTheStoredSettings)
+{
+    TSglPanel panel(window_, &owner_);
+    panel.SetglDriver("opengl32.dll");
+    panel.SetScreenDimensions(640, 480, -1);
+    ASSERT_TRUE(panel.ChangeScreenMode());
+    panel.SetScreenDimensions(-1, -1, -1);
+    ASSERT_TRUE(panel.GLHandleNeeded()) << owner_.error;
+    ASSERT_EQ(3u, gCalls.size());
+    EXPECT_FALSE(gCalls[2].record);
+    int mode[3];
+    panel.CurrentMode(mode);
+    EXPECT_EQ(-1, mode[0]);
+    EXPECT_EQ(-1, mode[1]);
+}
+
+TEST_F(DisplayModeTest, SameModeAgainChangesNothing)
+{
+    TSglPanel panel(window_, &owner_);
+    panel.SetglDriver("opengl32.dll");
+    panel.SetScreenDimensions(640, 480, -1);
+    ASSERT_TRUE(panel.ChangeScreenMode());
+    gCalls.clear();
+    ASSERT_TRUE(panel.GLHandleNeeded()) << owner_.error;
+    EXPECT_TRUE(gCalls.empty());
+}
+
+TEST(DisplayModeUnderWine, OtherSizesAreRefusedAndTheSaverRunsInTheCurrentMode)
+{
+    // Xvfb offers one mode: the real call refuses 640x480 even as a test.
+    HWND window = MakeWindow(320, 240);
+    PanelOwner owner;
+    {
+        TSglPanel panel(window, &owner);
+        panel.SetglDriver("opengl32.dll");
+        panel.SetScreenDimensions(640, 480, -1);
+        ASSERT_TRUE(panel.GLHandleNeeded()) << owner.error;
+        int mode[3];
+        panel.CurrentMode(mode);
+        EXPECT_EQ(-1, mode[0]);
+        EXPECT_EQ(1024, GetSystemMetrics(SM_CXSCREEN));
+    }
+    DestroyWindow(window);
+    sglFreeLibrary();
+}
+
+TEST(SglDriverList, FindsDescribesAndFlagsTheDrivers)
+{
+    TSglDriverList list;
+    std::string directory = support::WinPath(SAVER_DRIVERS);
+    std::string pattern = directory + "\\*gl.dll";
+    std::string again = directory + "\\forward*.dll";
+    list.SetSearchPath({pattern.c_str(), again.c_str()});
+    const std::vector<TSglDriverDetails>& drivers = list.GetDrivers();
+    ASSERT_EQ(4u, drivers.size()) << "each file listed once";
+    int plain = list.IndexOfFileName("FORWARDGL.DLL");
+    int capital = list.IndexOfFileName("my3dfxgl.dll");
+    int voodoo = list.IndexOfFileName((directory + "\\voodoogl.dll").c_str());
+    ASSERT_GE(plain, 0);
+    ASSERT_GE(capital, 0);
+    ASSERT_GE(voodoo, 0);
+    EXPECT_EQ(-1, list.IndexOfFileName("opengl32.dll"));
+    EXPECT_STREQ("Orbelle Tests Forwarding OpenGL driver 1.2.3.4", drivers[plain].text);
+    EXPECT_FALSE(drivers[plain].is3dfx);
+    EXPECT_TRUE(drivers[capital].is3dfx) << "by its name";
+    EXPECT_TRUE(drivers[voodoo].is3dfx) << "by its version record";
+    EXPECT_STREQ("3dfx Interactive, Inc. Voodoo OpenGL driver 1.2.3.4", drivers[voodoo].text);
+}
+
+TEST(SglDriverList, ExpandsThePlaceholders)
+{
+    char out[MAX_PATH];
+    ASSERT_TRUE(TSglDriverList::ExpandPattern("<windows>\\opengl*.dll", out, sizeof out));
+    EXPECT_EQ(support::WindowsDirectory() + "\\opengl*.dll", std::string(out));
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    ASSERT_TRUE(TSglDriverList::ExpandPattern("<SYSTEM>\\opengl*.dll", out, sizeof out));
+    EXPECT_EQ(std::string(system) + "\\opengl*.dll", std::string(out));
+    ASSERT_TRUE(TSglDriverList::ExpandPattern("<project>\\3dfx*gl*.dll", out, sizeof out));
+    EXPECT_NE(std::string::npos, std::string(out).find("\\3dfx*gl*.dll"));
+    EXPECT_EQ(std::string::npos, std::string(out).find('<'));
+    std::string longPattern = "<windows>\\" + std::string(400, 'x');
+    EXPECT_FALSE(TSglDriverList::ExpandPattern(longPattern.c_str(), out, sizeof out));
+}
+
+TEST(SglDriverList, SystemOpenGLHasAVendor)
+{
+    EXPECT_NE('\0', SystemOpenGLVendor()[0]);
+}
+
+// Counts of what a process holds.
+struct Holdings {
+    DWORD handles = 0;
+    DWORD gdiObjects = 0;
+    DWORD userObjects = 0;
+    int threads = 0;
+};
+
+Holdings Count()
+{
+    Holdings h;
+    GetProcessHandleCount(GetCurrentProcess(), &h.handles);
+    h.gdiObjects = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    h.userObjects = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == GetCurrentProcessId())
+            ++h.threads;
+    CloseHandle(snapshot);
+    return h;
+}
+
+void RunOnePreview(HWND host)
+{
+    TSaverForm* form = static_cast<TSaverForm*>(TSaverForm::Make(smSPConfig));
+    ASSERT_NE(nullptr, form);
+    ASSERT_TRUE(form->Create(host, 0, 0, 160, 120, WS_CHILD | WS_VISIBLE, 0));
+    for (int i = 0; i < 5; ++i) {
+        InvalidateRect(form->Handle(), nullptr, FALSE);
+        UpdateWindow(form->Handle());
+        Pump();
+    }
+    EXPECT_GE(form->Panel().Frames(), 1u);
+    delete form;
+    Pump();
+}
+
+TEST(SaverWindow, PreviewLeavesNoHandleGdiObjectOrThreadBehind)
+{
+    HWND host = MakeWindow(160, 120);
+    RunOnePreview(host); // the first run loads the driver and its threads for good
+    sglFreeLibrary();
+    RunOnePreview(host);
+    Holdings before = Count();
+    for (int i = 0; i < 3; ++i)
+        RunOnePreview(host);
+    Holdings after = Count();
+    // Wine reports 0 GUI resources; Windows counts them.
+    EXPECT_EQ(before.gdiObjects, after.gdiObjects);
+    EXPECT_EQ(before.userObjects, after.userObjects);
+    EXPECT_EQ(before.handles, after.handles);
+    EXPECT_EQ(before.threads, after.threads);
+    DestroyWindow(host);
+}
+
+} // namespace
