@@ -1,0 +1,491 @@
+// orbelle.scr run as the system and the installer run it: as a process, with
+// its command line, watched from outside. The trace file (ORBELLE_TRACE)
+// shows what a preview draws, since under Wine nothing another process draws
+// in a child window reaches the screen.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "robot.h"
+#include "support.h"
+
+namespace {
+
+const DWORD kExitMs = 20000;
+const DWORD kWindowMs = 20000;
+
+std::string SaverPath()
+{
+    return support::WinPath(ORBELLE_SAVER);
+}
+
+std::string TracePath()
+{
+    return support::TempDirectory() + "orbelle-trace.txt";
+}
+
+std::string Trace()
+{
+    std::vector<std::uint8_t> bytes = support::ReadBytes(TracePath());
+    return std::string(bytes.begin(), bytes.end());
+}
+
+bool TraceHas(const std::string& text)
+{
+    return Trace().find(text) != std::string::npos;
+}
+
+// This process's environment with the trace file switched on.
+std::vector<std::string> TraceEnvironment()
+{
+    std::vector<std::string> entries;
+    char* block = GetEnvironmentStringsA();
+    for (const char* p = block; *p; p += lstrlenA(p) + 1)
+        if (_strnicmp(p, "ORBELLE_TRACE=", 14) != 0)
+            entries.push_back(p);
+    FreeEnvironmentStringsA(block);
+    entries.push_back("ORBELLE_TRACE=" + TracePath());
+    return entries;
+}
+
+// Starts the saver with the arguments after its quoted path.
+robot::Child StartSaver(const std::string& arguments)
+{
+    DeleteFileA(TracePath().c_str());
+    std::string line = "\"" + SaverPath() + "\"" + (arguments.empty() ? "" : " " + arguments);
+    return robot::Start(line, TraceEnvironment());
+}
+
+// Dispatches this thread's messages (the host window's) while waiting.
+template <typename Predicate> bool PumpUntil(Predicate predicate, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        if (predicate())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+bool Running(const robot::Child& child)
+{
+    return WaitForSingleObject(child.process, 0) == WAIT_TIMEOUT;
+}
+
+DWORD WaitExitPumping(const robot::Child& child, DWORD timeoutMs)
+{
+    PumpUntil([&] { return !Running(child); }, timeoutMs);
+    return robot::WaitExit(child, 0);
+}
+
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A window such as the Display Properties' preview monitor, in this process.
+HWND MakeHost(int width = 200, int height = 150)
+{
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &HostProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    wc.lpszClassName = "SaverTestHost";
+    RegisterClassExA(&wc);
+    return CreateWindowExA(0, "SaverTestHost", "Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50,
+                           width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+struct Frame {
+    unsigned long number = 0;
+    int width = 0, height = 0;
+    unsigned long lit = 0;
+    unsigned long checksum = 0;
+};
+
+std::vector<Frame> Frames(const std::string& trace)
+{
+    std::vector<Frame> frames;
+    std::size_t at = 0;
+    while ((at = trace.find("frame ", at)) != std::string::npos) {
+        Frame f;
+        if (std::sscanf(trace.c_str() + at, "frame %lu size %dx%d lit %lu checksum %lx", &f.number,
+                        &f.width, &f.height, &f.lit, &f.checksum) == 5)
+            frames.push_back(f);
+        at += 6;
+    }
+    return frames;
+}
+
+HWND WaitForSaverWindow(const robot::Child& child)
+{
+    return robot::WaitForWindow("TSaverForm", nullptr, kWindowMs, child.id);
+}
+
+// Runs a full-screen saver until its window shows; the cursor starts at `at`.
+struct FullScreen {
+    explicit FullScreen(POINT at = {500, 400})
+    {
+        robot::MoveMouse(at);
+        child = StartSaver("/s");
+        window = WaitForSaverWindow(child);
+        robot::Settle(child, 700);
+    }
+    ~FullScreen() { robot::Finish(child); }
+    robot::Child child;
+    HWND window = nullptr;
+};
+
+bool StaysRunning(const robot::Child& child, DWORD ms = 800)
+{
+    return robot::WaitExit(child, ms) == STILL_ACTIVE;
+}
+
+TEST(SaverCommandLine, InvalidLinesEndAtOnceWithoutAWindow)
+{
+    HWND gone = MakeHost();
+    char dead[32];
+    std::snprintf(dead, sizeof dead, "/p %llu",
+                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(gone)));
+    DestroyWindow(gone);
+    const char* lines[] = {"/p", "/p   ", "/preview 123", dead, "/p 010", "/x", "/-s", "/"};
+    for (const char* line : lines) {
+        SCOPED_TRACE(line);
+        robot::Child child = StartSaver(line);
+        ASSERT_NE(nullptr, child.process);
+        EXPECT_EQ(0u, WaitExitPumping(child, kExitMs));
+        EXPECT_FALSE(TraceHas("NEW RUN")) << Trace();
+        EXPECT_FALSE(TraceHas("TSaverForm")) << Trace();
+        robot::Finish(child);
+    }
+}
+
+TEST(SaverCommandLine, UnmatchedQuoteDoesNothing)
+{
+    DeleteFileA(TracePath().c_str());
+    std::string path = SaverPath();
+    std::string line = "\"" + path + " /s";
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    std::vector<char> environment;
+    for (const std::string& entry : TraceEnvironment()) {
+        environment.insert(environment.end(), entry.begin(), entry.end());
+        environment.push_back('\0');
+    }
+    environment.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    ASSERT_TRUE(CreateProcessA(path.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0,
+                               environment.data(), nullptr, &startup, &info));
+    CloseHandle(info.hThread);
+    robot::Child child{info.hProcess, info.dwProcessId};
+    EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
+    EXPECT_FALSE(TraceHas("TSaverForm")) << Trace();
+    robot::Finish(child);
+}
+
+TEST(SaverCommandLine, EverySpellingOfFullScreenShowsTheSaver)
+{
+    const char* lines[] = {"/s", "-S", "/S", "S", "/screen"};
+    for (const char* line : lines) {
+        SCOPED_TRACE(line);
+        robot::Child child = StartSaver(line);
+        HWND window = WaitForSaverWindow(child);
+        ASSERT_NE(nullptr, window);
+        robot::Settle(child, 300);
+        RECT r;
+        GetWindowRect(window, &r);
+        EXPECT_EQ(0, r.left);
+        EXPECT_EQ(0, r.top);
+        EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), r.right);
+        EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), r.bottom);
+        robot::SendKey(window, VK_SPACE);
+        EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
+        robot::Finish(child);
+    }
+}
+
+TEST(SaverCommandLine, QuotedProgramPathWithBlanks)
+{
+    std::string directory = "C:\\Program Files\\My Savers";
+    CreateDirectoryA(directory.c_str(), nullptr);
+    std::string copy = directory + "\\orbelle.scr";
+    ASSERT_TRUE(CopyFileA(SaverPath().c_str(), copy.c_str(), FALSE));
+    robot::Child child = robot::Start("\"" + copy + "\" /s", TraceEnvironment());
+    HWND window = WaitForSaverWindow(child);
+    ASSERT_NE(nullptr, window);
+    robot::Settle(child, 300);
+    robot::SendKey(window, VK_ESCAPE);
+    EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
+    robot::Finish(child);
+}
+
+TEST(SaverCommandLine, HexadecimalAndOctalWindowHandles)
+{
+    HWND host = MakeHost();
+    unsigned long long value = reinterpret_cast<UINT_PTR>(host);
+    char hex[40];
+    char octal[40];
+    std::snprintf(hex, sizeof hex, "/P:0x%llX", value);
+    std::snprintf(octal, sizeof octal, "/p 0%llo", value);
+    for (const char* line : {static_cast<const char*>(hex), static_cast<const char*>(octal)}) {
+        SCOPED_TRACE(line);
+        robot::Child child = StartSaver(line);
+        HWND proxy = nullptr;
+        ASSERT_TRUE(PumpUntil([&] { return (proxy = GetWindow(host, GW_CHILD)) != nullptr; }, kWindowMs));
+        EXPECT_EQ("ScrPreviewProxyChild", robot::ClassName(proxy));
+        PostMessageA(proxy, WM_CLOSE, 0, 0);
+        EXPECT_EQ(0u, WaitExitPumping(child, kExitMs));
+        robot::Finish(child);
+    }
+    DestroyWindow(host);
+}
+
+TEST(SaverPreview, ProxyIsTheFirstChildAndTheSaverDrawsInIt)
+{
+    HWND host = MakeHost(240, 180);
+    char line[40];
+    std::snprintf(line, sizeof line, "/p %llu",
+                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(host)));
+    robot::Child child = StartSaver(line);
+    ASSERT_NE(nullptr, child.process);
+    // The installer waits for this before it looks for the child.
+    DWORD idle = WAIT_FAILED;
+    PumpUntil([&] { return (idle = WaitForInputIdle(child.process, 0)) == 0; }, kWindowMs);
+    EXPECT_EQ(0u, idle);
+    HWND proxy = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (proxy = GetWindow(host, GW_CHILD)) != nullptr; }, kWindowMs));
+    EXPECT_EQ("ScrPreviewProxyChild", robot::ClassName(proxy));
+    EXPECT_EQ("Proxy", robot::Text(proxy));
+    EXPECT_EQ(100, GetDlgCtrlID(proxy));
+    DWORD owner = 0;
+    GetWindowThreadProcessId(proxy, &owner);
+    EXPECT_EQ(child.id, owner);
+    EXPECT_EQ(static_cast<LONG>(WS_CHILD | WS_VISIBLE), GetWindowLongA(proxy, GWL_STYLE) & 0xFFFF0000);
+    HWND saver = GetWindow(proxy, GW_CHILD);
+    ASSERT_NE(nullptr, saver);
+    EXPECT_EQ("TSaverForm", robot::ClassName(saver));
+    RECT hostClient, saverClient;
+    GetClientRect(host, &hostClient);
+    GetClientRect(saver, &saverClient);
+    EXPECT_EQ(hostClient.right, saverClient.right);
+    EXPECT_EQ(hostClient.bottom, saverClient.bottom);
+
+    // Frames drawn, read back before each swap: lit, of the window's size,
+    // and changing as the picture moves.
+    ASSERT_TRUE(PumpUntil([] { return Frames(Trace()).size() >= 8; }, kWindowMs)) << Trace();
+    std::vector<Frame> frames = Frames(Trace());
+    EXPECT_EQ(1u, frames.front().number);
+    EXPECT_EQ(hostClient.right, frames.back().width);
+    EXPECT_EQ(hostClient.bottom, frames.back().height);
+    EXPECT_GT(frames.back().lit, 0u);
+    EXPECT_NE(frames.front().checksum, frames.back().checksum);
+
+    PostMessageA(proxy, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, WaitExitPumping(child, kExitMs));
+    EXPECT_FALSE(IsWindow(proxy));
+    EXPECT_TRUE(TraceHas("~TSglPanel. Finished destructor.")) << Trace();
+    robot::Finish(child);
+    DestroyWindow(host);
+}
+
+TEST(SaverPreview, EndsWhenTheHostWindowIsDestroyed)
+{
+    HWND host = MakeHost();
+    char line[40];
+    std::snprintf(line, sizeof line, "/p %llu",
+                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(host)));
+    robot::Child child = StartSaver(line);
+    ASSERT_TRUE(PumpUntil([&] { return GetWindow(host, GW_CHILD) != nullptr; }, kWindowMs));
+    ASSERT_TRUE(PumpUntil([] { return Frames(Trace()).size() >= 2; }, kWindowMs)) << Trace();
+    DestroyWindow(host);
+    // A clean end within the bound: every window, context and thread let go.
+    EXPECT_EQ(0u, WaitExitPumping(child, kExitMs));
+    robot::Finish(child);
+}
+
+TEST(SaverFullScreen, CoversTheScreenHidesTheCursorAndFlagsTheSaverRunning)
+{
+    FullScreen saver;
+    ASSERT_NE(nullptr, saver.window);
+    RECT r;
+    GetWindowRect(saver.window, &r);
+    EXPECT_EQ(0, r.left);
+    EXPECT_EQ(0, r.top);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), r.right);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), r.bottom);
+    EXPECT_TRUE(GetWindowLongA(saver.window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(0, GetWindowLongA(saver.window, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME));
+    // A small move within the threshold makes the window set its cursor.
+    robot::MoveMouse({505, 402});
+    Sleep(300);
+    CURSORINFO cursor = {};
+    cursor.cbSize = sizeof cursor;
+    ASSERT_TRUE(GetCursorInfo(&cursor));
+    EXPECT_EQ(nullptr, cursor.hCursor);
+    EXPECT_TRUE(TraceHas("SPI_SCREENSAVERRUNNING 1: set")) << Trace();
+    // Frames reach the screen: the full-screen window is top-level.
+    ASSERT_TRUE(robot::WaitFor([] { return Frames(Trace()).size() >= 4; }, kWindowMs));
+    EXPECT_GT(Frames(Trace()).back().lit, 0u);
+    robot::Screenshot(support::ArtifactPath("saver-framework.png"));
+    EXPECT_TRUE(StaysRunning(saver.child));
+}
+
+TEST(SaverFullScreen, KeyClickAndRightClickEachClose)
+{
+    for (int way = 0; way < 3; ++way) {
+        SCOPED_TRACE(way);
+        FullScreen saver;
+        ASSERT_NE(nullptr, saver.window);
+        if (way == 0)
+            robot::SendKey(saver.window, 'A');
+        else
+            robot::Click(saver.window, {500, 400}, {}, way == 2);
+        EXPECT_EQ(0u, robot::WaitExit(saver.child, kExitMs));
+    }
+}
+
+TEST(SaverFullScreen, MouseMayMoveExactlyTheThresholdButNoFurther)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER,
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers", 0, nullptr, 0,
+        KEY_SET_VALUE, nullptr, &key, nullptr));
+    DWORD threshold = 50;
+    RegSetValueExA(key, "Mouse Threshold", 0, REG_DWORD, reinterpret_cast<BYTE*>(&threshold),
+                   sizeof threshold);
+    RegCloseKey(key);
+    FullScreen saver({500, 400});
+    ASSERT_NE(nullptr, saver.window);
+    // 30 and 40 pixels away: exactly 50.
+    ASSERT_TRUE(robot::MoveMouse({530, 440}));
+    EXPECT_TRUE(StaysRunning(saver.child, 1000));
+    ASSERT_TRUE(robot::MoveMouse({470, 360}));
+    EXPECT_TRUE(StaysRunning(saver.child, 1000));
+    // One pixel more.
+    ASSERT_TRUE(robot::MoveMouse({531, 440}));
+    EXPECT_EQ(0u, robot::WaitExit(saver.child, kExitMs));
+    EXPECT_TRUE(TraceHas("mouse moved 31,40 beyond 50")) << Trace();
+}
+
+TEST(SaverFullScreen, MovesRightAfterADisplayChangeAreIgnored)
+{
+    FullScreen saver({500, 400});
+    ASSERT_NE(nullptr, saver.window);
+    PostMessageA(saver.window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    DWORD changed = GetTickCount();
+    ASSERT_TRUE(robot::WaitFor([] { return TraceHas("display changed"); }, 5000));
+    // Far moves inside the 3000 ms that follow.
+    ASSERT_TRUE(robot::MoveMouse({900, 700}));
+    EXPECT_TRUE(StaysRunning(saver.child, 400));
+    ASSERT_TRUE(robot::MoveMouse({100, 100}));
+    EXPECT_TRUE(StaysRunning(saver.child, 400));
+    DWORD waited = GetTickCount() - changed;
+    if (waited < 3300)
+        Sleep(3300 - waited);
+    // Then four more are swallowed, and the fifth closes.
+    const POINT distant[] = {{900, 700}, {100, 100}, {900, 100}, {100, 700}};
+    for (POINT at : distant) {
+        ASSERT_TRUE(robot::MoveMouse(at));
+        EXPECT_TRUE(StaysRunning(saver.child, 300));
+    }
+    ASSERT_TRUE(robot::MoveMouse({880, 680}));
+    EXPECT_EQ(0u, robot::WaitExit(saver.child, kExitMs));
+}
+
+TEST(SaverFullScreen, SystemCommandsWhileRunning)
+{
+    FullScreen saver;
+    ASSERT_NE(nullptr, saver.window);
+    // The system's own request to start a saver does nothing.
+    PostMessageA(saver.window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+    EXPECT_TRUE(StaysRunning(saver.child));
+    EXPECT_TRUE(TraceHas("SC_SCREENSAVE ignored")) << Trace();
+    EXPECT_EQ(1u, robot::TopWindows(saver.child.id).size());
+    // A plain close is refused; the system menu's close is the saver's own.
+    PostMessageA(saver.window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(StaysRunning(saver.child));
+    PostMessageA(saver.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(0u, robot::WaitExit(saver.child, kExitMs));
+}
+
+TEST(SaverFullScreen, LosingActivationCloses)
+{
+    FullScreen saver;
+    ASSERT_NE(nullptr, saver.window);
+    HWND other = MakeHost();
+    robot::BringToFront(other);
+    EXPECT_EQ(0u, WaitExitPumping(saver.child, kExitMs));
+    DestroyWindow(other);
+}
+
+TEST(SaverConfiguration, NoArgumentAndSlashCShowTheDialog)
+{
+    for (const char* line : {"", "/c", "/c:0"}) {
+        SCOPED_TRACE(line);
+        robot::Child child = StartSaver(line);
+        HWND dialog = robot::WaitForDialog("Options for Orbelle", kWindowMs, child.id);
+        ASSERT_NE(nullptr, dialog);
+        EXPECT_EQ("OK", robot::ItemText(dialog, IDOK));
+        EXPECT_EQ("Cancel", robot::ItemText(dialog, IDCANCEL));
+        EXPECT_TRUE(robot::Press(dialog, std::string(line) == "/c" ? IDCANCEL : IDOK));
+        EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
+        robot::Finish(child);
+    }
+}
+
+TEST(SaverConfiguration, SystemMenuCarriesTheAboutItem)
+{
+    robot::Child child = StartSaver("/c");
+    HWND dialog = robot::WaitForDialog("Options for Orbelle", kWindowMs, child.id);
+    ASSERT_NE(nullptr, dialog);
+    robot::Settle(child, 200);
+    ASSERT_TRUE(robot::SysCommand(dialog, 0xDAC));
+    robot::MessageBoxView about = robot::WaitForMessageBox("About Orbelle", kWindowMs, child.id);
+    ASSERT_NE(nullptr, about.window);
+    EXPECT_NE(std::string::npos, about.text.find("Orbelle"));
+    robot::Press(about.window, IDOK);
+    ASSERT_TRUE(robot::WaitUntilGone(about.window, kWindowMs));
+    robot::Press(dialog, IDOK);
+    EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
+    robot::Finish(child);
+}
+
+TEST(SaverPasswordChange, EndsQuietlyWithoutThePasswordService)
+{
+    // Wine's MPR.DLL has no PwdChangePasswordA: the mode ends without action.
+    robot::Child child = StartSaver("/a");
+    EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
+    EXPECT_TRUE(TraceHas("mode=smPasswordChange")) << Trace();
+    robot::Finish(child);
+}
+
+TEST(SaverPreview, LumidexThatCannotBeFoundIsReported)
+{
+    robot::Child child = StartSaver("/p lumidex");
+    robot::MessageBoxView first = robot::WaitForMessageBox("Error", kWindowMs, child.id);
+    ASSERT_NE(nullptr, first.window);
+    EXPECT_EQ("Error creating Lumidex process", first.text);
+    robot::Press(first.window, IDOK);
+    ASSERT_TRUE(robot::WaitUntilGone(first.window, kWindowMs));
+    robot::MessageBoxView second = robot::WaitForMessageBox("Error", kWindowMs, child.id);
+    ASSERT_NE(nullptr, second.window);
+    EXPECT_EQ("Could not find LumiDex for preview", second.text);
+    robot::Press(second.window, IDOK);
+    EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
+    EXPECT_FALSE(TraceHas("TSaverForm")) << Trace();
+    robot::Finish(child);
+}
+
+} // namespace
