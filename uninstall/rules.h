@@ -46,10 +46,13 @@ unsigned long SleepMilliseconds(const char* command);
 // failure (access denied, sharing, ...) leaves the deletion to try.
 bool FileCountsAsGone(unsigned long openError);
 
-// The listing: one line per token. When the text is full, later tokens are
-// counted, and the end of the text says how many were left out.
-constexpr std::size_t kListingSize = 16000;
-constexpr std::size_t kListingLineSize = 4000;
+// The listing: one line per token, in a text that a message box can still
+// show. When it is full, later tokens are counted, and the end of the text
+// says how many were left out, so that no token is hidden without a word.
+// A line holds any description and token name whole (key names have at most
+// 255 characters); value names beyond it end in "...".
+constexpr std::size_t kListingSize = 4000;
+constexpr std::size_t kListingLineSize = 2000;
 struct Listing {
     char Text[kListingSize];
     int LeftOut;

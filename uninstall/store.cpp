@@ -196,7 +196,7 @@ void ShowListing()
                     system);
         return;
     }
-    static Listing listing; // 16 KB: kept off the stack
+    static Listing listing;
     StartListing(&listing);
     static char line[kListingLineSize];
     for (DWORD index = 0;; ++index) {

@@ -212,7 +212,8 @@ TEST(Listing, ALongLineEndsInAnEllipsisWithRoomForItsEnd)
     int kept = 0;
     while (AppendToListingLine(line, name.c_str()))
         ++kept;
-    EXPECT_EQ(3, kept);
+    EXPECT_EQ(static_cast<int>((kListingLineSize - 6) / name.size()), kept);
+    EXPECT_GE(kept, 1);
     std::string text = line;
     EXPECT_EQ("...", text.substr(text.size() - 3));
     EXPECT_EQ(std::string::npos, text.find("......"));

@@ -1,0 +1,56 @@
+// Running the real unglimex.exe under Wine: its boxes answered by the robot,
+// the registry and files read back as another program would.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "robot.h"
+
+namespace unglimex {
+
+constexpr char kDatabase[] = "Software\\Tolvar\\Unglimex";
+constexpr char kEntries[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+// The installed program, copied into the Windows directory.
+std::string ProgramPath();
+void InstallProgram();
+std::string InWindows(const std::string& name);
+
+// One run, as it ended: every box it showed (in order) and its exit code.
+struct RunResult {
+    std::vector<robot::MessageBoxView> boxes;
+    DWORD exitCode = STILL_ACTIVE;
+};
+// Chooses the button that answers a box; the default answers the question
+// "Remove program" with Yes and every other box with its first button.
+using Answer = std::function<int(const robot::MessageBoxView&)>;
+int DefaultAnswer(const robot::MessageBoxView& box);
+// Runs "<ProgramPath()> arguments" (or commandLine as it stands) and waits
+// for its end, answering its boxes.
+RunResult RunCommandLine(const std::string& commandLine, const Answer& answer = DefaultAnswer);
+RunResult RunUnglimex(const std::string& arguments, const Answer& answer = DefaultAnswer);
+
+// The registry as another program reads it.
+using Values = std::map<std::string, std::string>; // name -> REG_SZ data
+bool KeyExists(HKEY root, const std::string& path);
+Values ReadValues(HKEY root, const std::string& path);
+// Value names in the registry's own order.
+std::vector<std::string> ValueNames(HKEY root, const std::string& path);
+std::vector<std::string> SubkeyNames(HKEY root, const std::string& path);
+void WriteString(HKEY root, const std::string& path, const std::string& name,
+                 const std::string& data);
+Values TokenValues(const std::string& token);
+Values EntryValues(const std::string& token);
+
+void WriteTextFile(const std::string& path, const std::string& text);
+std::string ReadText(const std::string& path);
+
+// Keys and files next to what the tests register, that must survive every run.
+void PlantNeighbours();
+void ExpectNeighboursIntact();
+
+} // namespace unglimex
