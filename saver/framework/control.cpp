@@ -214,8 +214,10 @@ void TScrControl::EndRun()
         DestroyWindow(proxy_);
     proxy_ = nullptr;
     if (screenSaverRunningSet_) {
-        SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 0, nullptr, 0);
+        BOOL previous = FALSE;
+        SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 0, &previous, 0);
         screenSaverRunningSet_ = false;
+        ScrDebug(tlUsr, "SPI_SCREENSAVERRUNNING 0");
     }
 }
 
@@ -228,6 +230,8 @@ void TScrControl::Execute()
     ScrDebug(tlUsr, "time=%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay,
              now.wHour, now.wMinute, now.wSecond);
     ScrDebug(tlUsr, "mode=%s", ScrModeName(gScrMode));
+    if (PrepareValues)
+        PrepareValues();
     switch (gScrMode) {
     case smSFull:
         PerformFull();

@@ -43,6 +43,9 @@ public:
 
     TScrDebugLevel DebugLevel = dlFull;
     unsigned Options = 0;
+    // Called by Execute before the mode runs: the program prepares the
+    // shared screen-saver values there. May stay null.
+    void (*PrepareValues)() = nullptr;
     // Form class names; empty where the program has none.
     const char* FormFullScreen = "";
     const char* FormPreview = "";

@@ -187,6 +187,11 @@ void TSglDriverList::Build()
                 continue; // listed once, under its first pattern
             TSglDriverDetails entry;
             Describe(path, &entry);
+            if (lstrcmpiA(found.cFileName, "opengl32.dll") == 0 && gVendor[0]) {
+                AppendText(entry.text, sizeof entry.text, " (");
+                AppendText(entry.text, sizeof entry.text, gVendor);
+                AppendText(entry.text, sizeof entry.text, ")");
+            }
             drivers_.push_back(entry);
         } while (FindNextFileA(search, &found));
         FindClose(search);

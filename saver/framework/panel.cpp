@@ -132,7 +132,10 @@ void TSglPanel::PrepareDisplay()
 void TSglPanel::Size3dfx()
 {
     GetWindowRect(window_, &saved3dfx_);
-    MapWindowPoints(nullptr, GetParent(window_), reinterpret_cast<POINT*>(&saved3dfx_), 2);
+    // A child keeps its place in its parent's coordinates; a top-level
+    // window (even an owned one) in the screen's.
+    if (GetWindowLongPtrA(window_, GWL_STYLE) & WS_CHILD)
+        MapWindowPoints(nullptr, GetParent(window_), reinterpret_cast<POINT*>(&saved3dfx_), 2);
     int width = 0;
     int height = 0;
     sgl::Size3dfxPanel(requested_[1], &width, &height);

@@ -335,11 +335,18 @@ TEST(SaverFullScreen, CoversTheScreenHidesTheCursorAndFlagsTheSaverRunning)
     ASSERT_TRUE(GetCursorInfo(&cursor));
     EXPECT_EQ(nullptr, cursor.hCursor);
     EXPECT_TRUE(TraceHas("SPI_SCREENSAVERRUNNING 1: set")) << Trace();
+    // Read here for the first time in this process, so not from Wine's cache.
+    BOOL running = 77;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0));
+    EXPECT_EQ(TRUE, running);
     // Frames reach the screen: the full-screen window is top-level.
     ASSERT_TRUE(robot::WaitFor([] { return Frames(Trace()).size() >= 4; }, kWindowMs));
     EXPECT_GT(Frames(Trace()).back().lit, 0u);
     robot::Screenshot(support::ArtifactPath("saver-framework.png"));
     EXPECT_TRUE(StaysRunning(saver.child));
+    robot::SendKey(saver.window, VK_SPACE);
+    EXPECT_EQ(0u, robot::WaitExit(saver.child, kExitMs));
+    EXPECT_TRUE(TraceHas("SPI_SCREENSAVERRUNNING 0")) << Trace();
 }
 
 TEST(SaverFullScreen, KeyClickAndRightClickEachClose)
