@@ -59,8 +59,9 @@ public:
         ASSERT_TRUE(robot::WaitFor([&] { return !robot::IsChecked(prelim, kInstallQuadrix); }, 5000));
     }
 
-    // Waits for the installer's end. Every message box that comes up on the
-    // way is read, answered with its first button and returned in boxes.
+    // Waits for the installer's end, closing the Preview dialog with OK.
+    // Every message box that comes up on the way is read, answered with its
+    // first button and returned in boxes.
     DWORD Finish(std::vector<robot::MessageBoxView>* boxes = nullptr)
     {
         DWORD start = GetTickCount();
@@ -71,6 +72,12 @@ public:
             for (HWND window : robot::TopWindows(child_.id)) {
                 if (window == prelim || robot::ClassName(window) != "#32770")
                     continue;
+                if (robot::Text(window) == "Preview") {
+                    previewShown = true;
+                    robot::Press(window, IDOK);
+                    robot::WaitUntilGone(window, 5000);
+                    continue;
+                }
                 robot::MessageBoxView box = robot::WaitForMessageBox(
                     robot::Text(window).c_str(), 2000, child_.id);
                 if (box.window != window || box.buttons.empty())
@@ -88,6 +95,7 @@ public:
 
     const robot::Child& child() const { return child_; }
     HWND prelim = nullptr;
+    bool previewShown = false;
 
 private:
     robot::Child child_;
@@ -171,6 +179,7 @@ TEST(Install, WithQuadrixWritesTheThreePayloadsByteForByte)
     ExpectInstalledFrom(kSetup, "quadrix.dll", "RESOURCE_QUADRIX");
     ExpectInstalledFrom(kSetup, "orbelle.scr", "RESOURCE_SAVER");
     ExpectInstalledFrom(kSetup, "unglimex.exe", "RESOURCE_UNGLIMEX");
+    EXPECT_TRUE(run.previewShown);
 
     // Each payload went through a temporary file of its own, and none is left.
     std::vector<std::string> sci = SciFiles(watch.Stop());
@@ -266,6 +275,7 @@ TEST(Install, ATemporaryPathTooLongIsReportedForEachPayload)
     }
     EXPECT_EQ(std::vector<std::string>(),
               support::Differences(windows, support::TakeSnapshot(support::WindowsDirectory())));
+    EXPECT_FALSE(run.previewShown); // no saver, nothing to preview
 }
 
 TEST(Backdrop, CoversTheWorkAreaWithABlueToBlackGradient)
