@@ -2,6 +2,8 @@
 
 #include "png.h"
 
+#include <algorithm>
+
 namespace robot {
 
 Child Start(const std::string& commandLine, const std::vector<std::string>& environment)
@@ -337,6 +339,40 @@ static bool CaptureRgb(HDC dc, int x, int y, int width, int height, std::vector<
     DeleteDC(memory);
     DeleteObject(bitmap);
     return ok;
+}
+
+std::string MessageBoxIcon(HWND box)
+{
+    HWND icon = nullptr;
+    for (HWND child : Children(box)) {
+        if (_stricmp(ClassName(child).c_str(), "Static") == 0 &&
+            (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            icon = child;
+    }
+    DWORD_PTR handle = 0;
+    if (!icon || !IsWindowVisible(icon) ||
+        !SendMessageTimeoutA(icon, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &handle) || !handle)
+        return "none";
+    RECT rect;
+    GetWindowRect(icon, &rect);
+    HDC screen = GetDC(nullptr);
+    std::vector<std::uint8_t> rgb;
+    bool ok = CaptureRgb(screen, rect.left, rect.top, rect.right - rect.left,
+                         rect.bottom - rect.top, rgb);
+    ReleaseDC(nullptr, screen);
+    if (!ok)
+        return "unknown";
+    int red = 0, blue = 0, yellow = 0;
+    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) {
+        int r = rgb[i], g = rgb[i + 1], b = rgb[i + 2];
+        red += r > 150 && g < 100 && b < 100;
+        blue += b > 150 && r < 100;
+        yellow += r > 180 && g > 150 && b < 100;
+    }
+    int most = std::max(red, std::max(blue, yellow));
+    if (most < 10)
+        return "unknown";
+    return most == red ? "red" : most == blue ? "blue" : "yellow";
 }
 
 bool Screenshot(const std::string& pngPath)

@@ -61,6 +61,10 @@ struct MessageBoxView {
 MessageBoxView ReadMessageBox(HWND box);
 // Waits for a message box of the process with the caption.
 MessageBoxView WaitForMessageBox(const char* caption, DWORD timeoutMs, DWORD processId = 0);
+// The icon a message box shows, told by its colours on screen as a user
+// tells them: "none" (no icon), "red" (error), "blue" (information or
+// question), "yellow" (warning), or "unknown" while it is not drawn yet.
+std::string MessageBoxIcon(HWND box);
 
 // Real keyboard and mouse input, to the foreground window.
 void BringToFront(HWND window);

@@ -56,6 +56,10 @@ RunResult RunCommandLine(const std::string& commandLine, const Answer& answer)
             if (box.window != window || box.buttons.empty())
                 continue;
             run.boxes.push_back(box);
+            std::string icon;
+            robot::WaitFor([&] { return (icon = robot::MessageBoxIcon(window)) != "unknown"; },
+                           3000);
+            run.icons.push_back(icon);
             robot::Press(window, answer(box));
             robot::WaitUntilGone(window, 5000);
         }

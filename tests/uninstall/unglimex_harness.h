@@ -23,6 +23,7 @@ std::string InWindows(const std::string& name);
 // One run, as it ended: every box it showed (in order) and its exit code.
 struct RunResult {
     std::vector<robot::MessageBoxView> boxes;
+    std::vector<std::string> icons; // robot::MessageBoxIcon of each box
     DWORD exitCode = STILL_ACTIVE;
 };
 // Chooses the button that answers a box; the default answers the question

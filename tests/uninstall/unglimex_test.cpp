@@ -540,6 +540,64 @@ TEST_F(Unglimex, TheLastTokenTakesTheDatabaseAndTheProgramWithIt)
     EXPECT_TRUE(robot::WaitFor([&] { return !support::FileExists(clone); }, 20000)) << clone;
 }
 
+TEST_F(Unglimex, CommandsRunByNumberUntilTheFirstGap)
+{
+    RegisterKeeper();
+    RunQuietly("/desc gap Gap");
+    RunQuietly("/add gap _cmd1 " + ProbeCommand("c1"));
+    RunQuietly("/add gap _cmd3 " + ProbeCommand("c3"));
+    RunQuietly("/add gap _cmdA " + ProbeCommand("cA"));
+    RunQuietly("/add gap _end1 sleep");       // no number: no pause
+    RunQuietly("/add gap _end2 sleep -5000"); // negative: no pause
+    RunQuietly("/add gap _end3 " + ProbeCommand("e3"));
+    RunResult run = RunUnglimex("/remove gap");
+    ASSERT_EQ(2u, run.boxes.size());
+    ExpectBox(run.boxes[1], "Uninstall", "Gap has been removed.");
+    auto log = ProbeLog(Log());
+    EXPECT_EQ(1u, log["c1"].size());
+    EXPECT_EQ(0u, log["c3"].size());
+    EXPECT_EQ(0u, log["cA"].size()); // neither run nor taken for a file
+    EXPECT_EQ(1u, log["e3"].size());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, TokenPath("gap")));
+}
+
+TEST_F(Unglimex, ADescriptionTooLongToReadBackIsReported)
+{
+    RegisterKeeper();
+    WriteString(HKEY_LOCAL_MACHINE, TokenPath("big"), "", std::string(1500, 'b'));
+    WriteString(HKEY_LOCAL_MACHINE, TokenPath("big"), "C:\\f", " ");
+    // The value enumeration reads the data too (1000 bytes), so it stops at
+    // the same value.
+    RunResult listing = RunUnglimex("");
+    ASSERT_EQ(1u, listing.boxes.size());
+    EXPECT_NE(std::string::npos,
+              listing.boxes[0].text.find("(big) - *" + support::SystemText(ERROR_MORE_DATA) +
+                                         " - *" + support::SystemText(ERROR_MORE_DATA) +
+                                         " - \r\n"))
+        << listing.boxes[0].text;
+
+    RunResult run = RunUnglimex("/remove big");
+    ASSERT_EQ(1u, run.boxes.size());
+    ExpectBox(run.boxes[0], "Unglimex error",
+              "Unable to read unglimex database for (big)\r\n*" +
+                  support::SystemText(ERROR_MORE_DATA));
+    EXPECT_EQ(2u, TokenValues("big").size());
+}
+
+TEST_F(Unglimex, EachKindOfBoxShowsItsIcon)
+{
+    // Wine draws the question and the information icons both in blue.
+    EXPECT_EQ(std::vector<std::string>{"blue"}, RunUnglimex("").icons);
+    EXPECT_EQ(std::vector<std::string>{"red"}, RunUnglimex("/help").icons);
+    EXPECT_EQ(std::vector<std::string>{"red"}, RunUnglimex("/add x *HKCU\\x").icons);
+    RegisterKeeper();
+    RunQuietly("/desc fail Failing");
+    RunQuietly("/add fail *HKEY_CURRENT_USER\\");
+    EXPECT_EQ((std::vector<std::string>{"blue", "red", "none"}), RunUnglimex("/remove fail").icons);
+    RunQuietly("/desc fine Fine");
+    EXPECT_EQ((std::vector<std::string>{"blue", "none"}), RunUnglimex("/remove fine").icons);
+}
+
 TEST_F(Unglimex, AMadeUpAutodelDeletesNothing)
 {
     const std::string victim = InWindows("neighbour.txt");
