@@ -117,7 +117,7 @@ TScrDialog* ScrCreateDialog(const char* name, TScrMode kind)
     return found && found->dialog ? found->dialog(kind) : nullptr;
 }
 
-TScrControl::TScrControl()
+TScrControl::TScrControl(const char* commandLine)
 {
     if (gScrControl) {
         ScrDebug(tlErr, "You can only have one ScrControl object!");
@@ -135,7 +135,7 @@ TScrControl::TScrControl()
     hooks.ownedByBCB = &HookOwnedByBCB;
     hooks.checkForLumidex = &HookLumidex;
     std::uintptr_t window = 0;
-    ParseCommandLine(GetCommandLineA(), hooks, &gScrMode, &window);
+    ParseCommandLine(commandLine ? commandLine : GetCommandLineA(), hooks, &gScrMode, &window);
     gScrHWnd = reinterpret_cast<HWND>(window);
     if (gScrMode == smNone) {
         ScrDebug(tlUsr, "TScrControl: nothing to do for this command line");

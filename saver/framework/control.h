@@ -32,8 +32,9 @@ const UINT WM_SCR_EXECUTE = 0x8000;
 
 class TScrControl {
 public:
-    // Parses the command line (GetCommandLineA) and posts the start message.
-    TScrControl();
+    // Parses the command line (null: GetCommandLineA) and posts the start
+    // message.
+    explicit TScrControl(const char* commandLine = nullptr);
     ~TScrControl();
     TScrControl(const TScrControl&) = delete;
     TScrControl& operator=(const TScrControl&) = delete;

@@ -1,0 +1,277 @@
+// The saver-window rules in this process: a full-screen form of a test class
+// run by a controller, with messages sent to it as the system would.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <new>
+#include <string>
+#include <vector>
+
+#include "saver/framework/control.h"
+#include "saver/framework/form.h"
+#include "saver/framework/trace.h"
+#include "support.h"
+
+namespace {
+
+class TTestForm : public TScrForm {
+public:
+    explicit TTestForm(TScrMode kind) : TScrForm(kind) {}
+    const char* ClassName() const override { return "TTestSaverForm"; }
+    static TScrForm* Make(TScrMode kind) { return new (std::nothrow) TTestForm(kind); }
+};
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT)
+            continue; // the controller's end; the test goes on looking
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+// What a watched child window saw when it was destroyed.
+struct ChildEnd {
+    HANDLE watchProc = reinterpret_cast<HANDLE>(1);
+    HANDLE watchRoot = reinterpret_cast<HANDLE>(1);
+    WNDPROC procAtDestroy = nullptr;
+};
+ChildEnd gChildEnd;
+
+LRESULT CALLBACK ChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DESTROY) {
+        gChildEnd.watchProc = GetPropA(window, "ScrChildWatchWndproc");
+        gChildEnd.watchRoot = GetPropA(window, "ScrChildWatchRoot");
+        gChildEnd.procAtDestroy = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK SnitchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ChildProc(window, message, wParam, lParam);
+}
+
+HWND MakeChild(HWND parent)
+{
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &ChildProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "FormTestChild";
+    RegisterClassExA(&wc);
+    return CreateWindowExA(0, "FormTestChild", "", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, parent,
+                           nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+// A controller started with "/s" and its full-screen test form.
+class FormTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        trace_ = support::TempDirectory() + "formtrace.txt";
+        DeleteFileA(trace_.c_str());
+        ScrTraceToFile(trace_.c_str());
+        ScrSetTraceLevel(tlUsr);
+        ScrRegisterFormClass("TTestSaverForm", &TTestForm::Make);
+        control_ = new TScrControl("\"C:\\x\\orbelle.scr\" /s");
+        control_->DebugLevel = dlFull; // not topmost: the test's own windows stay usable
+        control_->Options = scoHandleInput | scoHandlePanelsAlso;
+        control_->FormFullScreen = "TTestSaverForm";
+        for (int i = 0; i < 200 && !gScrSaver; ++i) {
+            Pump();
+            Sleep(10);
+        }
+        ASSERT_NE(nullptr, gScrSaver);
+        form_ = gScrSaver;
+        window_ = form_->Handle();
+        Pump();
+    }
+    void TearDown() override
+    {
+        delete control_; // ends nothing that is still needed: the process ends
+        ScrTraceToFile(nullptr);
+    }
+    // Sends an input message and lets the posted action run.
+    void Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0, HWND to = nullptr)
+    {
+        SendMessageA(to ? to : window_, message, wParam, lParam);
+        Pump();
+    }
+    std::string Trace() const
+    {
+        std::vector<std::uint8_t> bytes = support::ReadBytes(trace_);
+        return std::string(bytes.begin(), bytes.end());
+    }
+
+    TScrControl* control_ = nullptr;
+    TScrForm* form_ = nullptr;
+    HWND window_ = nullptr;
+    std::string trace_;
+};
+
+TEST_F(FormTest, KeyPressEndsTheRunOnlyAfterTheMessage)
+{
+    EXPECT_EQ(smSFull, form_->Kind());
+    EXPECT_FALSE(control_->Terminated());
+    SendMessageA(window_, WM_KEYDOWN, 'Q', 0);
+    // The close is posted, not performed inside the input message.
+    EXPECT_FALSE(control_->Terminated());
+    Pump();
+    EXPECT_TRUE(control_->Terminated());
+}
+
+TEST_F(FormTest, InputDuringADialogIsIgnored)
+{
+    form_->ScrBeginDialog();
+    Send(WM_KEYDOWN, 'Q');
+    Send(WM_LBUTTONDOWN);
+    Send(WM_ACTIVATEAPP, 0);
+    EXPECT_FALSE(control_->Terminated());
+    EXPECT_NE(0, SendMessageA(window_, WM_NCACTIVATE, 0, 0)) << "deactivation allowed in a dialog";
+    form_->ScrEndDialog(false);
+    EXPECT_EQ(0, SendMessageA(window_, WM_NCACTIVATE, 0, 0)) << "the saver keeps looking active";
+    Send(WM_KEYDOWN, 'Q');
+    EXPECT_TRUE(control_->Terminated());
+}
+
+TEST_F(FormTest, CursorIsHiddenOverTheClientAreaOnly)
+{
+    EXPECT_EQ(TRUE, SendMessageA(window_, WM_SETCURSOR, reinterpret_cast<WPARAM>(window_),
+                                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+    EXPECT_EQ(nullptr, GetCursor());
+    form_->ScrBeginDialog();
+    SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+    SendMessageA(window_, WM_SETCURSOR, reinterpret_cast<WPARAM>(window_),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_NE(nullptr, GetCursor()) << "a dialog over the saver needs the cursor";
+    form_->ScrEndDialog(false);
+}
+
+TEST_F(FormTest, ChildWindowsAreWatchedAndGivenBack)
+{
+    HWND child = MakeChild(window_);
+    ASSERT_NE(nullptr, child);
+    EXPECT_EQ(reinterpret_cast<HANDLE>(&ChildProc), GetPropA(child, "ScrChildWatchWndproc"));
+    EXPECT_EQ(static_cast<HANDLE>(window_), GetPropA(child, "ScrChildWatchRoot"));
+    EXPECT_NE(reinterpret_cast<LONG_PTR>(&ChildProc), GetWindowLongPtrA(child, GWLP_WNDPROC));
+    gChildEnd = ChildEnd();
+    DestroyWindow(child);
+    EXPECT_EQ(nullptr, gChildEnd.watchProc);
+    EXPECT_EQ(nullptr, gChildEnd.watchRoot);
+    EXPECT_EQ(&ChildProc, gChildEnd.procAtDestroy);
+    EXPECT_FALSE(control_->Terminated());
+}
+
+TEST_F(FormTest, InputOnAWatchedChildCounts)
+{
+    HWND child = MakeChild(window_);
+    ASSERT_NE(nullptr, child);
+    Send(WM_MBUTTONDOWN, 0, 0, child);
+    EXPECT_TRUE(control_->Terminated());
+    DestroyWindow(child);
+}
+
+TEST_F(FormTest, ASnitchedProcedureIsLeftInPlace)
+{
+    HWND child = MakeChild(window_);
+    ASSERT_NE(nullptr, child);
+    SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SnitchProc));
+    gChildEnd = ChildEnd();
+    DestroyWindow(child);
+    EXPECT_EQ(&SnitchProc, gChildEnd.procAtDestroy);
+    EXPECT_EQ(nullptr, gChildEnd.watchRoot);
+    EXPECT_NE(std::string::npos, Trace().find("SaverForm: parent-notiy oops! someone has snitched our wndproc!"))
+        << Trace();
+}
+
+TEST_F(FormTest, NoPasswordIsAskedOnTheNTFamily)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0,
+                                             nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+    DWORD one = 1;
+    RegSetValueExA(key, "ScreenSaveUsePassword", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), sizeof one);
+    RegCloseKey(key);
+    // Wine reports the NT platform, where the system guards the saver itself.
+    EXPECT_FALSE(form_->TestRequirePassword());
+    EXPECT_TRUE(form_->CloseQuery());
+    // Without the password service, verification passes.
+    EXPECT_TRUE(form_->VerifyPassword());
+    EXPECT_FALSE(form_->InDialog());
+}
+
+TEST_F(FormTest, MouseThresholdIsASquaredDistance)
+{
+    ASSERT_EQ(100, form_->MouseThreshold());
+    POINT start;
+    GetCursorPos(&start);
+    // The start was taken when the window was created; measure from there.
+    SetCursorPos(start.x + 60, start.y + 80); // exactly 100
+    Send(WM_MOUSEMOVE);
+    EXPECT_FALSE(control_->Terminated());
+    SetCursorPos(start.x + 60, start.y + 81);
+    Send(WM_MOUSEMOVE);
+    EXPECT_TRUE(control_->Terminated());
+}
+
+TEST_F(FormTest, DisplayChangeGraceAndSwallowedMoves)
+{
+    POINT start;
+    GetCursorPos(&start);
+    Send(WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    SetCursorPos(start.x + 300, start.y + 300);
+    Send(WM_MOUSEMOVE);
+    EXPECT_FALSE(control_->Terminated()) << "within the grace";
+    Sleep(3100);
+    for (int i = 0; i < 4; ++i) {
+        Send(WM_MOUSEMOVE);
+        EXPECT_FALSE(control_->Terminated()) << "swallowed move " << i;
+    }
+    Send(WM_MOUSEMOVE);
+    EXPECT_TRUE(control_->Terminated());
+}
+
+TEST_F(FormTest, ClosingRefusedScreenSaveSwallowed)
+{
+    EXPECT_EQ(0, SendMessageA(window_, WM_CLOSE, 0, 0));
+    EXPECT_EQ(0, SendMessageA(window_, WM_SYSCOMMAND, SC_SCREENSAVE, 0));
+    Pump();
+    EXPECT_TRUE(IsWindow(window_));
+    EXPECT_FALSE(control_->Terminated());
+    Send(WM_SYSCOMMAND, SC_CLOSE);
+    EXPECT_TRUE(control_->Terminated());
+}
+
+TEST_F(FormTest, ConfigurationPreviewIgnoresInputAndEndsNothing)
+{
+    // In a hidden window of its own: inside the saver window it would be
+    // watched, and a shown window would take the activation from the saver.
+    HWND host = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 100, 80, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    TScrForm* preview = TTestForm::Make(smSPConfig);
+    ASSERT_TRUE(preview->Create(host, 0, 0, 80, 60, WS_CHILD | WS_VISIBLE, 0));
+    HWND handle = preview->Handle();
+    Send(WM_KEYDOWN, 'Q', 0, handle);
+    Send(WM_LBUTTONDOWN, 0, 0, handle);
+    EXPECT_FALSE(control_->Terminated());
+    SendMessageA(handle, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(handle)) << "a preview may be closed";
+    Pump();
+    EXPECT_FALSE(control_->Terminated());
+    delete preview;
+    DestroyWindow(host);
+}
+
+TEST_F(FormTest, DestroyingTheFullScreenWindowEndsTheRun)
+{
+    DestroyWindow(window_);
+    EXPECT_TRUE(control_->Terminated());
+    EXPECT_NE(std::string::npos, Trace().find("~TScrForm destructor: telling app to terminate."));
+}
+
+} // namespace
