@@ -452,6 +452,64 @@ TEST(SaverConfiguration, NoArgumentAndSlashCShowTheDialog)
     }
 }
 
+TEST(SaverConfiguration, OwnedByTheForegroundWindowOrTheOneNamed)
+{
+    HWND host = MakeHost(300, 200);
+    SetWindowPos(host, nullptr, 300, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    robot::BringToFront(host);
+    char named[40];
+    std::snprintf(named, sizeof named, "/c:%llu",
+                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(host)));
+    for (const char* line : {"/c", static_cast<const char*>(named)}) {
+        SCOPED_TRACE(line);
+        robot::BringToFront(host);
+        robot::Child child = StartSaver(line);
+        HWND dialog = nullptr;
+        ASSERT_TRUE(PumpUntil([&] {
+            return (dialog = robot::FindTopWindow("#32770", "Options for Orbelle", child.id)) != nullptr;
+        }, kWindowMs));
+        EXPECT_EQ(host, GetWindow(dialog, GW_OWNER));
+        EXPECT_FALSE(IsWindowEnabled(host)) << "the owner waits for the dialog";
+        // Placed on the owner's centre.
+        RECT owner, placed;
+        GetWindowRect(host, &owner);
+        GetWindowRect(dialog, &placed);
+        EXPECT_NEAR((owner.left + owner.right) / 2, (placed.left + placed.right) / 2, 1);
+        EXPECT_NEAR((owner.top + owner.bottom) / 2, (placed.top + placed.bottom) / 2, 1);
+        robot::Press(dialog, IDCANCEL);
+        EXPECT_EQ(0u, WaitExitPumping(child, kExitMs));
+        EXPECT_TRUE(IsWindowEnabled(host));
+        robot::Finish(child);
+    }
+    DestroyWindow(host);
+}
+
+TEST(SaverTrace, WithoutTheVariableNothingIsWritten)
+{
+    std::vector<std::string> environment;
+    char* block = GetEnvironmentStringsA();
+    for (const char* p = block; *p; p += lstrlenA(p) + 1)
+        if (_strnicmp(p, "ORBELLE_TRACE=", 14) != 0)
+            environment.push_back(p);
+    FreeEnvironmentStringsA(block);
+    HWND host = MakeHost();
+    char line[300];
+    std::snprintf(line, sizeof line, "\"%s\" /p %llu", SaverPath().c_str(),
+                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(host)));
+    support::CreationWatch temporary(support::TempDirectory());
+    support::Snapshot before = support::TakeSnapshot(support::TempDirectory());
+    robot::Child child = robot::Start(line, environment);
+    HWND proxy = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (proxy = GetWindow(host, GW_CHILD)) != nullptr; }, kWindowMs));
+    PumpUntil([] { return false; }, 1000); // frames are drawn meanwhile
+    PostMessageA(proxy, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, WaitExitPumping(child, kExitMs));
+    robot::Finish(child);
+    EXPECT_TRUE(temporary.Stop().empty());
+    EXPECT_TRUE(support::Differences(before, support::TakeSnapshot(support::TempDirectory())).empty());
+    DestroyWindow(host);
+}
+
 TEST(SaverConfiguration, SystemMenuCarriesTheAboutItem)
 {
     robot::Child child = StartSaver("/c");
