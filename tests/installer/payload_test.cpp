@@ -402,15 +402,18 @@ TEST_F(Payload, ADestinationHeldWithoutSharingStaysIntact)
     robot::Child holder =
         robot::Start("\"" + support::WinPath(HOLDER) + "\" \"" + destination + "\" " + event);
     ASSERT_TRUE(holder.process);
-    ASSERT_TRUE(robot::WaitFor(
+    bool held = robot::WaitFor(
         [&] {
             HANDLE file = CreateFileA(destination.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
             if (file != INVALID_HANDLE_VALUE)
                 CloseHandle(file);
-            return file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+            return (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) ||
+                   robot::WaitExit(holder, 0) != STILL_ACTIVE;
         },
-        kBoxTimeout));
+        60000);
+    ASSERT_TRUE(held);
+    ASSERT_EQ(static_cast<DWORD>(STILL_ACTIVE), robot::WaitExit(holder, 0)) << "the holder ended";
 
     // Its version cannot be read: the upgrade question comes first.
     Outcome outcome = Install("PAYLOAD_V2", {IDYES, IDOK});
