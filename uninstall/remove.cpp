@@ -1,5 +1,7 @@
 // "/remove": confirmation, cleanup commands, items, end commands, forgetting
 // what was done, and the conclusion.
+#include <climits>
+
 #include "common/text.h"
 #include "uninstall/rules.h"
 #include "uninstall/unglimex.h"
@@ -55,7 +57,7 @@ bool PerformCommand(const char* commandText)
 // Runs "<prefix>1", "<prefix>2", ... until the first number that has no value.
 void RunCommands(RemovalRun* run, const char* prefix)
 {
-    for (int number = 1; number > 0; ++number) {
+    for (int number = 1; number < INT_MAX; ++number) {
         char name[32];
         CommandValueName(name, sizeof name, prefix, number);
         char commandText[kArgumentSize + 1];
