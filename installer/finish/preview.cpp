@@ -159,7 +159,7 @@ void ReportLaunchFailure(HWND dialog, PreviewState* state)
     FormatText(text, sizeof text, "Unable to launch saver.\r\n%s\r\n%s", state->saverPath, reason);
     StopTimer(dialog, state);
     ForgetProcess(state);
-    SetStatus(dialog, PreviewStatus::LaunchFailed);
+    SetStatus(dialog, AfterLaunch(false));
     MessageBoxA(dialog, text, "Error", MB_ICONWARNING);
 }
 
@@ -212,9 +212,10 @@ void WatchSaver(HWND dialog, PreviewState* state)
     IdleWait outcome = wait == 0              ? IdleWait::Idle
                        : wait == WAIT_TIMEOUT ? IdleWait::Timeout
                                               : IdleWait::Failed;
-    switch (AfterWait(outcome)) {
+    PreviewStatus status = AfterWait(outcome);
+    switch (status) {
     case PreviewStatus::Shown:
-        SetStatus(dialog, PreviewStatus::Shown);
+        SetStatus(dialog, status);
         StopTimer(dialog, state);
         ForgetProcess(state);
         break;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -337,6 +338,35 @@ TEST_F(PreviewRun, TheInstallerActivatesTheSaverAndPreviewsItUntilOk)
     EXPECT_EQ("command \"" + saverPath + "\" /p " + Handle(view.area), lines[0]);
     std::vector<std::string> tail(lines.end() - 3, lines.end());
     EXPECT_EQ((std::vector<std::string>{"close", "destroyed", "end"}), tail);
+}
+
+TEST(ActivateSaver, WritesTheShortPathAndSwitchesScreenSavingOn)
+{
+    std::string directory = "C:\\Program Files\\Saver With Blanks";
+    CreateDirectoryA(directory.c_str(), nullptr);
+    std::string present = directory + "\\long saver name.scr";
+    CloseHandle(CreateFileA(present.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    char presentShort[MAX_PATH] = "";
+    ASSERT_NE(0u, GetShortPathNameA(present.c_str(), presentShort, sizeof presentShort));
+    ASSERT_EQ(nullptr, std::strchr(presentShort, ' '));
+    // Without a file there is no short name: the long path still names it.
+    std::string missing = directory + "\\not there.scr";
+    struct Case {
+        std::string path;
+        std::string written;
+    } cases[] = {{present, presentShort}, {missing, missing}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, 0, nullptr, SPIF_UPDATEINIFILE);
+        WritePrivateProfileStringA("boot", "SCRNSAVE.EXE", "poison", "system.ini");
+        ActivateSaver(c.path.c_str());
+        char current[MAX_PATH] = "";
+        GetPrivateProfileStringA("boot", "SCRNSAVE.EXE", "", current, sizeof current, "system.ini");
+        EXPECT_EQ(c.written, current);
+        EXPECT_EQ("1", ScreenSaveActive());
+    }
+    DeleteFileA(present.c_str());
+    RemoveDirectoryA(directory.c_str());
 }
 
 } // namespace
