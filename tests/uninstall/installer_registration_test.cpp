@@ -104,6 +104,18 @@ TEST(InstallerRegistration, WithTheBoxSetBothProductsAreRegistered)
               EntryValues("quadrix.dll"));
 }
 
+TEST(InstallerRegistration, ASecondInstallationSendsTheSameFactsAgain)
+{
+    Install(support::WinPath(ORBELLE_SETUP), true);
+    Values saver = TokenValues("orbelle.scr");
+    Values hotCorners = TokenValues("quadrix.dll");
+    Install(support::WinPath(ORBELLE_SETUP), true);
+    EXPECT_EQ((std::vector<std::string>{"orbelle.scr", "quadrix.dll"}), Tokens());
+    EXPECT_EQ(saver, TokenValues("orbelle.scr"));
+    EXPECT_EQ(hotCorners, TokenValues("quadrix.dll"));
+    ExpectSaverRegistered();
+}
+
 TEST(InstallerRegistration, WithTheBoxClearedOnlyTheSaverIsRegistered)
 {
     Install(support::WinPath(ORBELLE_SETUP), false);
