@@ -309,6 +309,29 @@ TEST_F(Unglimex, ItemsAreStoredAsTheirKindSays)
     EXPECT_EQ((Values{{"C:\\f", " "}}), TokenValues("my tok"));
 }
 
+TEST_F(Unglimex, ATokenTooLongForAKeyNameIsReported)
+{
+    // Registry key names hold at most 255 characters.
+    const std::string token(300, 'k');
+    HKEY probe;
+    SetLastError(0xdeadbeef);
+    LONG expected = RegCreateKeyExA(HKEY_CURRENT_USER, ("Software\\" + token).c_str(), 0, nullptr, 0,
+                                    KEY_ALL_ACCESS, nullptr, &probe, nullptr);
+    ASSERT_NE(ERROR_SUCCESS, expected);
+    const std::string text = support::SystemText(static_cast<DWORD>(expected));
+
+    RunResult run = RunUnglimex("/desc " + token + " Title");
+    ASSERT_EQ(2u, run.boxes.size());
+    ExpectBox(run.boxes[0], "Unglimex error", "Unable to create entry.\r\n" + text);
+    ExpectBox(run.boxes[1], "Unglimex error", "Unable to create Add/Remove entry.\r\n" + text);
+    EXPECT_EQ((std::vector<std::string>{"red", "red"}), run.icons);
+
+    run = RunUnglimex("/add " + token + " C:\\f");
+    ASSERT_EQ(1u, run.boxes.size());
+    ExpectBox(run.boxes[0], "Unglimex error", "Unable to create entry.\r\n" + text);
+    EXPECT_EQ(std::vector<std::string>(), SubkeyNames(HKEY_LOCAL_MACHINE, kDatabase));
+}
+
 TEST_F(Unglimex, AKeyItemWithoutAKnownRootIsRefusedAndNothingWritten)
 {
     for (const char* item : {"*HKEY_CURRENT_USER", "*hkey_current_user\\x", "*HKCU\\x", "*"}) {
