@@ -1,0 +1,254 @@
+#include "saver/rings/anim_timer.h"
+
+#include <mmsystem.h>
+
+#include <new>
+
+struct TAnimShared {
+    CRITICAL_SECTION lock;
+    LONG refs = 2; // the component and its worker
+    bool running = true;
+    HWND window = nullptr;
+    HANDLE wake = nullptr;
+    DWORD threadId = 0;
+    int priority = THREAD_PRIORITY_NORMAL;
+};
+
+namespace {
+
+const char* const kWindowClass = "TAnimTimerWindow";
+// Once one timer has seen the process idle, later timers skip the wait.
+LONG gSeenIdle = 0;
+LONG gSharedRecords = 0;
+
+TAnimShared* NewShared()
+{
+    TAnimShared* shared = new (std::nothrow) TAnimShared;
+    if (!shared)
+        return nullptr;
+    InitializeCriticalSection(&shared->lock);
+    shared->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr); // auto-reset
+    InterlockedIncrement(&gSharedRecords);
+    return shared;
+}
+
+void Release(TAnimShared* shared)
+{
+    if (InterlockedDecrement(&shared->refs) != 0)
+        return;
+    DeleteCriticalSection(&shared->lock);
+    if (shared->wake)
+        CloseHandle(shared->wake);
+    delete shared;
+    InterlockedDecrement(&gSharedRecords);
+}
+
+// The window to send the next frame to; null once the timer has stopped.
+HWND RunningWindow(TAnimShared* shared)
+{
+    EnterCriticalSection(&shared->lock);
+    HWND window = shared->running ? shared->window : nullptr;
+    LeaveCriticalSection(&shared->lock);
+    return window;
+}
+
+void StopShared(TAnimShared* shared)
+{
+    EnterCriticalSection(&shared->lock);
+    shared->running = false;
+    shared->window = nullptr;
+    LeaveCriticalSection(&shared->lock);
+    PostThreadMessageA(shared->threadId, WM_QUIT, 0, 0);
+    SetEvent(shared->wake);
+}
+
+// Waits until the process takes input; false when the timer stops first.
+// A process that cannot report its own idleness (Wine fails the wait with
+// WAIT_FAILED, where Windows waits) is taken as idle: the frames only
+// arrive as sent messages, so starting early does no harm, and ending here
+// would leave the saver still.
+bool WaitUntilIdle(TAnimShared* shared)
+{
+    while (!gSeenIdle) {
+        DWORD result = WaitForInputIdle(GetCurrentProcess(), 100);
+        if (result != WAIT_TIMEOUT)
+            InterlockedExchange(&gSeenIdle, 1);
+        else if (!RunningWindow(shared))
+            return false;
+    }
+    return true;
+}
+
+bool QuitPosted()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (msg.message == WM_QUIT)
+            return true;
+    return false;
+}
+
+void RunFrames(TAnimShared* shared)
+{
+    while (!QuitPosted()) {
+        HWND window = RunningWindow(shared);
+        if (!window)
+            return;
+        DWORD t0 = timeGetTime();
+        LRESULT interval = SendMessageA(window, TAnimTimer::kMessage, TAnimTimer::kTick, 0);
+        DWORD t1 = timeGetTime();
+        if (interval == -2) {
+            PostMessageA(window, TAnimTimer::kMessage, TAnimTimer::kStop, 0);
+            continue;
+        }
+        if (interval == -1)
+            continue;
+        LONG wait = static_cast<LONG>(t0 + static_cast<DWORD>(interval) - t1);
+        if (wait > 0)
+            WaitForSingleObject(shared->wake, static_cast<DWORD>(wait));
+        else
+            Sleep(0);
+    }
+}
+
+bool ClassRegistered()
+{
+    WNDCLASSEXA wc;
+    ZeroMemory(&wc, sizeof wc);
+    wc.cbSize = sizeof wc;
+    return GetClassInfoExA(GetModuleHandleA(nullptr), kWindowClass, &wc) != 0;
+}
+
+} // namespace
+
+long AnimSharedRecords()
+{
+    return InterlockedCompareExchange(&gSharedRecords, 0, 0);
+}
+
+TAnimTimer::TAnimTimer(Event onTimer, void* context) : onTimer_(onTimer), context_(context) {}
+
+TAnimTimer::~TAnimTimer()
+{
+    Stop();
+}
+
+bool TAnimTimer::Start()
+{
+    if (shared_)
+        return true;
+    if (!ClassRegistered()) {
+        WNDCLASSEXA wc;
+        ZeroMemory(&wc, sizeof wc);
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = &TAnimTimer::WndProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = kWindowClass;
+        if (!RegisterClassExA(&wc))
+            return false;
+    }
+    window_ = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+    if (!window_)
+        return false;
+    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+
+    shared_ = NewShared();
+    if (!shared_ || !shared_->wake) {
+        if (shared_)
+            shared_->refs = 1; // no worker to release it
+        Stop();
+        return false;
+    }
+    shared_->window = window_;
+    shared_->priority = GetThreadPriority(GetCurrentThread());
+    HANDLE thread = CreateThread(nullptr, 0, &TAnimTimer::Worker, shared_, CREATE_SUSPENDED,
+                                 &shared_->threadId);
+    if (!thread) {
+        shared_->refs = 1; // no worker to release it
+        Stop();
+        return false;
+    }
+    SetThreadPriority(thread, shared_->priority - 1);
+    ResumeThread(thread);
+    CloseHandle(thread);
+    return true;
+}
+
+void TAnimTimer::Stop()
+{
+    if (window_) {
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+        window_ = nullptr;
+    }
+    if (shared_) {
+        StopShared(shared_);
+        Release(shared_);
+        shared_ = nullptr;
+    }
+}
+
+bool TAnimTimer::Running() const
+{
+    return shared_ && RunningWindow(shared_) != nullptr;
+}
+
+void TAnimTimer::Alert()
+{
+    if (window_)
+        PostMessageA(window_, kMessage, kAlert, 0);
+    if (shared_)
+        SetEvent(shared_->wake);
+}
+
+LRESULT TAnimTimer::Tick()
+{
+    if (Enabled && onTimer_)
+        onTimer_(context_);
+    // The event may have stopped the timer.
+    return shared_ ? static_cast<LRESULT>(Interval) : -2;
+}
+
+LRESULT CALLBACK TAnimTimer::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    TAnimTimer* timer = reinterpret_cast<TAnimTimer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message != kMessage)
+        return DefWindowProcA(window, message, wParam, lParam);
+    if (!timer)
+        return -2;
+    switch (wParam) {
+    case kTick:
+        return timer->Tick();
+    case kStop:
+        if (timer->shared_)
+            StopShared(timer->shared_);
+        return 0;
+    case kAlert:
+        if (timer->shared_)
+            SetEvent(timer->shared_->wake);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+DWORD WINAPI TAnimTimer::Worker(void* parameter)
+{
+    TAnimShared* shared = static_cast<TAnimShared*>(parameter);
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // this thread's queue, for WM_QUIT
+    if (WaitUntilIdle(shared)) {
+        TIMECAPS caps;
+        UINT period = 0;
+        if (timeGetDevCaps(&caps, sizeof caps) == TIMERR_NOERROR)
+            period = caps.wPeriodMin;
+        if (period)
+            timeBeginPeriod(period);
+        RunFrames(shared);
+        if (period)
+            timeEndPeriod(period);
+    }
+    Release(shared);
+    return 0;
+}

@@ -1,0 +1,194 @@
+#include "saver/rings/orbelle_scene.h"
+
+#include <ctime>
+#include <new>
+
+#include "saver/config/registry.h"
+#include "saver/framework/panel.h"
+#include "saver/framework/sgl.h"
+#include "saver/rings/logo_file.h"
+#include "saver/rings/ring_draw.h"
+
+namespace {
+
+// Hands the drawing walk's primitives to the loaded OpenGL driver.
+class SglSink : public RingSink {
+public:
+    void Begin(Primitive primitive) override
+    {
+        switch (primitive) {
+        case Primitive::TriangleFan: sglBegin(GL_TRIANGLE_FAN); break;
+        case Primitive::LineStrip: sglBegin(GL_LINE_STRIP); break;
+        case Primitive::Quads: sglBegin(GL_QUADS); break;
+        }
+    }
+    void End() override { sglEnd(); }
+    void Colour(const RgbaColour& c) override { sglColor4f(c.r, c.g, c.b, c.a); }
+    void TexCoord(float s, float t) override { sglTexCoord2f(s, t); }
+    void Vertex(double x, double y, double z) override { sglVertex3d(x, y, z); }
+    void Texture(bool on) override
+    {
+        if (on)
+            sglEnable(GL_TEXTURE_2D);
+        else
+            sglDisable(GL_TEXTURE_2D);
+    }
+};
+
+void TimerEvent(void* scene)
+{
+    static_cast<TOrbelleScene*>(scene)->AnimTimer1Timer();
+}
+
+bool IsFullScreen(TScrMode kind)
+{
+    return kind == smSFull;
+}
+
+} // namespace
+
+TOrbelleScene::TOrbelleScene(TScrMode, std::uint32_t seed) : random_(seed), timer_(&TimerEvent, this)
+{
+    char project[kPathSize];
+    OwnProjectName(project, sizeof project);
+    LoadSettings(project, &settings_);
+    timer_.Interval = 1;
+    BuildTilt(tilt_);
+    BuildRings();
+    LoadLogo();
+}
+
+void TOrbelleScene::Configure(TSglPanel& panel, TScrMode kind)
+{
+    panel_ = &panel;
+    if (IsFullScreen(kind)) {
+        const ScreenMode& mode = settings_.mode;
+        panel.SetScreenDimensions(mode.width, mode.height, mode.depth);
+        // No driver chosen at all: the system's own.
+        panel.SetglDriver(settings_.driver[0] ? settings_.driver : "OPENGL32.DLL");
+    } else {
+        panel.SetglDriver("OPENGL32.DLL");
+    }
+    timer_.Start();
+}
+
+void TOrbelleScene::GLInit(TSglPanel& panel)
+{
+    panel_ = &panel;
+    contextReady_ = true;
+    sglClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    sglShadeModel(GL_FLAT);
+    sglEnable(GL_BLEND);
+    sglBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    UploadLogo();
+    sglTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    sglTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    sglTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    sglTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    sglTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    sglDisable(GL_TEXTURE_2D);
+    Resize(panel);
+}
+
+void TOrbelleScene::Resize(TSglPanel& panel)
+{
+    int width = panel.Width() > 0 ? panel.Width() : 1;
+    int height = panel.Height() > 0 ? panel.Height() : 1;
+    sglViewport(0, 0, width, height);
+    sglMatrixMode(GL_PROJECTION);
+    sglLoadIdentity();
+    double aspect = static_cast<double>(width) / height;
+    // 90 / aspect keeps the horizontal view about the same for any shape.
+    sgluPerspective(90.0 / aspect, aspect, 0.001, 50.0);
+    sglMatrixMode(GL_MODELVIEW);
+}
+
+void TOrbelleScene::GLPaint(TSglPanel& panel)
+{
+    sglClear(GL_COLOR_BUFFER_BIT);
+    sglMatrixMode(GL_MODELVIEW);
+    sglPushMatrix();
+    sglLoadIdentity();
+    Vec3 eye = EyePosition(motion_.camPhase, settings_.camera);
+    sgluLookAt(eye.x, eye.y, eye.z, 0, 0, 0, 0, 1, 0);
+    sglRotatef(motion_.rotX, 1, 0, 0);
+    sglRotatef(motion_.rotY, 0, 1, 0);
+    sglRotatef(motion_.rotZ, 0, 0, 1);
+
+    LookOptions look;
+    look.flat = settings_.flat;
+    look.monochrome = settings_.monochrome;
+    look.useImage = settings_.useImage && logo_.size > 0;
+    TexRect tex{logo_.s0, logo_.t0, logo_.s1, logo_.t1};
+    SglSink sink;
+    if (settings_.flat)
+        DrawFlat(tree_, look, tex, sink);
+    else
+        Draw3D(tree_, tilt_, look, tex, sink);
+
+    sglPopMatrix();
+    panel.SwapBuffers();
+}
+
+void TOrbelleScene::AnimTimer1Timer()
+{
+    if (AdvanceMotion(motion_, tree_, settings_.camera, timeGetTime()) && panel_ && panel_->Window())
+        InvalidateRect(panel_->Window(), nullptr, FALSE);
+}
+
+void TOrbelleScene::NumberControllerChange()
+{
+    BuildRings();
+}
+
+void TOrbelleScene::VelocityControllerChange()
+{
+    BuildSpins(tree_, Options(), random_);
+}
+
+void TOrbelleScene::FileNameControllerChange()
+{
+    LoadLogo();
+}
+
+void TOrbelleScene::ExtraDetailControllerChange()
+{
+    BuildLevels(tree_, Options());
+}
+
+RingOptions TOrbelleScene::Options() const
+{
+    RingOptions options;
+    options.number = settings_.number;
+    options.velocity = settings_.velocity;
+    options.sync = settings_.sync;
+    options.extraDetail = settings_.extraDetail;
+    return options;
+}
+
+void TOrbelleScene::BuildRings()
+{
+    ::BuildRings(tree_, Options(), random_);
+}
+
+void TOrbelleScene::LoadLogo()
+{
+    logo_ = LoadLogoTexture(GetModuleHandleA(nullptr), settings_.fileName);
+    if (contextReady_ && panel_ && panel_->Context())
+        UploadLogo();
+}
+
+void TOrbelleScene::UploadLogo()
+{
+    if (logo_.size <= 0)
+        return;
+    sglPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    sglTexImage2D(GL_TEXTURE_2D, 0, 4, logo_.size, logo_.size, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                  logo_.pixels.data());
+}
+
+TScrScene* CreateScrScene(TScrMode kind)
+{
+    // Seeded with the time in seconds: every run draws a new tree.
+    return new (std::nothrow) TOrbelleScene(kind, static_cast<std::uint32_t>(std::time(nullptr)));
+}

@@ -1,0 +1,51 @@
+// The Orbelle scene on the saver window: the ring tree, its camera, the logo
+// texture and the frame pacing. Runs on the window's thread only.
+#pragma once
+#include "saver/config/settings.h"
+#include "saver/framework/scene.h"
+#include "saver/rings/anim_timer.h"
+#include "saver/rings/logo.h"
+#include "saver/rings/rings.h"
+
+class TOrbelleScene : public TScrScene {
+public:
+    // Reads the settings of the project (the program's file name) and builds
+    // the tables, the rings and the logo.
+    TOrbelleScene(TScrMode kind, std::uint32_t seed);
+
+    void Configure(TSglPanel& panel, TScrMode kind) override;
+    void GLInit(TSglPanel& panel) override;
+    void Resize(TSglPanel& panel) override;
+    void GLPaint(TSglPanel& panel) override;
+    // Paced by the animation timer, not by the window's WM_TIMER.
+    unsigned TimerInterval() const override { return 0; }
+
+    // The animation timer's event: advance the motion, ask for a frame.
+    void AnimTimer1Timer();
+
+    // What the live preview's setting changes rebuild.
+    void NumberControllerChange();
+    void VelocityControllerChange();
+    void FileNameControllerChange();
+    void ExtraDetailControllerChange();
+
+    OrbelleSettings& Settings() { return settings_; }
+    const RingTree& Tree() const { return tree_; }
+    const Motion& MotionState() const { return motion_; }
+
+private:
+    RingOptions Options() const;
+    void BuildRings();
+    void LoadLogo();
+    void UploadLogo();
+
+    OrbelleSettings settings_;
+    RingRandom random_;
+    RingTree tree_;
+    TiltTable tilt_;
+    Motion motion_;
+    LogoTexture logo_;
+    TSglPanel* panel_ = nullptr;
+    bool contextReady_ = false;
+    TAnimTimer timer_;
+};
