@@ -179,19 +179,8 @@ bool TScrForm::ApplyRules(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
         }
         return false;
     case WM_SYSCOMMAND:
-        if (!IsFullScreen())
-            return false;
-        if ((wParam & 0xFFF0) == SC_SCREENSAVE) {
-            ScrDebug(tlUsr, "TScrForm: SC_SCREENSAVE ignored while running");
-            *result = 0;
-            return true;
-        }
-        if ((wParam & 0xFFF0) == SC_CLOSE) {
-            pendingAction_ = kActionClose;
-            *result = 0;
-            return true;
-        }
-        return false;
+        *result = 0;
+        return IsFullScreen() && SysCommandRule(wParam);
     case WM_PARENTNOTIFY:
         ParentNotifyCheck(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
         return false;
@@ -204,20 +193,42 @@ bool TScrForm::ApplyRules(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
         break;
     }
     if (scrMessage_ && message == scrMessage_) {
-        if (wParam == kActionClose) {
-            Close();
-        } else if (wParam == kActionConfig) {
-            bool allowed = true;
-            if (gScrControl && gScrControl->HasOption(scoCheckActivePassword) &&
-                TestRequirePassword())
-                allowed = VerifyPassword();
-            if (allowed)
-                ActiveConfig(actionAt_.x, actionAt_.y, false);
-        }
+        PerformAction(static_cast<int>(wParam));
         *result = 0;
         return true;
     }
     return false;
+}
+
+// True when the system command is the saver's own business (swallowed).
+bool TScrForm::SysCommandRule(WPARAM command)
+{
+    switch (command & 0xFFF0) {
+    case SC_SCREENSAVE:
+        // Another saver must not start over this one.
+        ScrDebug(tlUsr, "TScrForm: SC_SCREENSAVE ignored while running");
+        return true;
+    case SC_CLOSE:
+        pendingAction_ = kActionClose;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TScrForm::PerformAction(int action)
+{
+    if (action == kActionClose) {
+        Close();
+        return;
+    }
+    if (action != kActionConfig)
+        return;
+    bool allowed = true;
+    if (gScrControl && gScrControl->HasOption(scoCheckActivePassword) && TestRequirePassword())
+        allowed = VerifyPassword();
+    if (allowed)
+        ActiveConfig(actionAt_.x, actionAt_.y, false);
 }
 
 bool TScrForm::RunsInput() const

@@ -46,6 +46,8 @@ private:
     static LRESULT CALLBACK ChildWatchProc(HWND child, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     bool ApplyRules(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    bool SysCommandRule(WPARAM command);
+    void PerformAction(int action);
     bool RunsInput() const;
     void HandleMouseMove();
     void HandleRightButton(LPARAM lParam);

@@ -36,15 +36,11 @@ LRESULT TSaverForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         Created();
         return 0;
     case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        // Until the panel has subclassed the window, its first frame starts here.
-        PAINTSTRUCT ps;
-        BeginPaint(Handle(), &ps);
-        panel_.Paint();
-        EndPaint(Handle(), &ps);
+        // OpenGL covers the window; without a context it stays black.
+        return panel_.Context() ? 1 : TScrForm::HandleMessage(message, wParam, lParam);
+    case WM_PAINT:
+        PaintFirstFrame();
         return 0;
-    }
     case WM_TIMER:
         if (wParam == kFrameTimer)
             Tick();
@@ -70,6 +66,17 @@ void TSaverForm::Created()
     if (interval)
         timerSet_ = SetTimer(Handle(), kFrameTimer, interval, nullptr) != 0;
     ScrDebug(tlUsr, "TSaverForm: created as %s, driver %s", ScrModeName(Kind()), panel_.glDriver());
+}
+
+// Until the panel has subclassed the window, its first frame starts here.
+void TSaverForm::PaintFirstFrame()
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(Handle(), &ps);
+    panel_.Paint();
+    if (!panel_.Context())
+        FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    EndPaint(Handle(), &ps);
 }
 
 void TSaverForm::Tick()

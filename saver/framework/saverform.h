@@ -22,6 +22,7 @@ private:
     void SglPanelGLPaint(TSglPanel& panel) override;
     void SglPanelResize(TSglPanel& panel) override;
     void Created();
+    void PaintFirstFrame();
     void Tick();
 
     TSglPanel panel_;

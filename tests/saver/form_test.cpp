@@ -205,48 +205,6 @@ TEST_F(FormTest, NoPasswordIsAskedOnTheNTFamily)
     EXPECT_FALSE(form_->InDialog());
 }
 
-TEST_F(FormTest, MouseThresholdIsASquaredDistance)
-{
-    ASSERT_EQ(100, form_->MouseThreshold());
-    POINT start;
-    GetCursorPos(&start);
-    // The start was taken when the window was created; measure from there.
-    SetCursorPos(start.x + 60, start.y + 80); // exactly 100
-    Send(WM_MOUSEMOVE);
-    EXPECT_FALSE(control_->Terminated());
-    SetCursorPos(start.x + 60, start.y + 81);
-    Send(WM_MOUSEMOVE);
-    EXPECT_TRUE(control_->Terminated());
-}
-
-TEST_F(FormTest, DisplayChangeGraceAndSwallowedMoves)
-{
-    POINT start;
-    GetCursorPos(&start);
-    Send(WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
-    SetCursorPos(start.x + 300, start.y + 300);
-    Send(WM_MOUSEMOVE);
-    EXPECT_FALSE(control_->Terminated()) << "within the grace";
-    Sleep(3100);
-    for (int i = 0; i < 4; ++i) {
-        Send(WM_MOUSEMOVE);
-        EXPECT_FALSE(control_->Terminated()) << "swallowed move " << i;
-    }
-    Send(WM_MOUSEMOVE);
-    EXPECT_TRUE(control_->Terminated());
-}
-
-TEST_F(FormTest, ClosingRefusedScreenSaveSwallowed)
-{
-    EXPECT_EQ(0, SendMessageA(window_, WM_CLOSE, 0, 0));
-    EXPECT_EQ(0, SendMessageA(window_, WM_SYSCOMMAND, SC_SCREENSAVE, 0));
-    Pump();
-    EXPECT_TRUE(IsWindow(window_));
-    EXPECT_FALSE(control_->Terminated());
-    Send(WM_SYSCOMMAND, SC_CLOSE);
-    EXPECT_TRUE(control_->Terminated());
-}
-
 TEST_F(FormTest, ConfigurationPreviewIgnoresInputAndEndsNothing)
 {
     // In a hidden window of its own: inside the saver window it would be
