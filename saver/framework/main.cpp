@@ -2,6 +2,7 @@
 // controller and names the program's form classes.
 #include <windows.h>
 
+#include "saver/config/registry.h"
 #include "saver/framework/configform.h"
 #include "saver/framework/control.h"
 #include "saver/framework/saverform.h"
@@ -21,6 +22,7 @@ public:
         control_.FormFullScreen = "TSaverForm";
         control_.FormPreview = "TSaverForm";
         control_.FormConfig = "TConfigForm";
+        control_.PrepareValues = &InitialiseRegistry;
     }
     int Run() { return control_.Run(); }
 
