@@ -1,6 +1,7 @@
-// The saver's scene until the ring animation takes over: three tilted
-// rings of coloured segments turning about a slowly orbiting camera. It
-// proves the panel, the frame timer, the sgl layer and the buffer swap.
+// A small scene on the framework alone: three tilted rings of coloured
+// segments under a slowly moving camera, paced by the window's timer. The
+// framework's tests draw it to prove the panel, the frame timer, the sgl
+// layer and the buffer swap without the ring animation.
 #include <windows.h>
 
 #include <cmath>
