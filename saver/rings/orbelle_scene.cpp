@@ -52,6 +52,17 @@ TOrbelleScene::TOrbelleScene(TScrMode, std::uint32_t seed) : random_(seed), time
     char project[kPathSize];
     OwnProjectName(project, sizeof project);
     LoadSettings(project, &settings_);
+    Build();
+}
+
+TOrbelleScene::TOrbelleScene(const OrbelleSettings& settings, std::uint32_t seed)
+    : settings_(settings), random_(seed), timer_(&TimerEvent, this)
+{
+    Build();
+}
+
+void TOrbelleScene::Build()
+{
     timer_.Interval = 1;
     BuildTilt(tilt_);
     BuildRings();
@@ -105,6 +116,12 @@ void TOrbelleScene::Resize(TSglPanel& panel)
 
 void TOrbelleScene::GLPaint(TSglPanel& panel)
 {
+    DrawFrame();
+    panel.SwapBuffers();
+}
+
+void TOrbelleScene::DrawFrame()
+{
     sglClear(GL_COLOR_BUFFER_BIT);
     sglMatrixMode(GL_MODELVIEW);
     sglPushMatrix();
@@ -127,13 +144,17 @@ void TOrbelleScene::GLPaint(TSglPanel& panel)
         Draw3D(tree_, tilt_, look, tex, sink);
 
     sglPopMatrix();
-    panel.SwapBuffers();
 }
 
 void TOrbelleScene::AnimTimer1Timer()
 {
-    if (AdvanceMotion(motion_, tree_, settings_.camera, timeGetTime()) && panel_ && panel_->Window())
+    if (AdvanceTo(timeGetTime()) && panel_ && panel_->Window())
         InvalidateRect(panel_->Window(), nullptr, FALSE);
+}
+
+bool TOrbelleScene::AdvanceTo(std::uint32_t now)
+{
+    return AdvanceMotion(motion_, tree_, settings_.camera, now);
 }
 
 void TOrbelleScene::NumberControllerChange()

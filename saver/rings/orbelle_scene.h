@@ -12,16 +12,23 @@ public:
     // Reads the settings of the project (the program's file name) and builds
     // the tables, the rings and the logo.
     TOrbelleScene(TScrMode kind, std::uint32_t seed);
+    // A scene of given settings (fixed frames for tests and benchmarks).
+    TOrbelleScene(const OrbelleSettings& settings, std::uint32_t seed);
 
     void Configure(TSglPanel& panel, TScrMode kind) override;
     void GLInit(TSglPanel& panel) override;
     void Resize(TSglPanel& panel) override;
     void GLPaint(TSglPanel& panel) override;
+    // Draws one frame into the back buffer, without the swap.
+    void DrawFrame();
     // Paced by the animation timer, not by the window's WM_TIMER.
     unsigned TimerInterval() const override { return 0; }
 
     // The animation timer's event: advance the motion, ask for a frame.
     void AnimTimer1Timer();
+    // Advances the motion to a time in milliseconds, as a timer event at
+    // that time would; true when anything moved.
+    bool AdvanceTo(std::uint32_t now);
 
     // What the live preview's setting changes rebuild.
     void NumberControllerChange();
@@ -34,6 +41,7 @@ public:
     const Motion& MotionState() const { return motion_; }
 
 private:
+    void Build();
     RingOptions Options() const;
     void BuildRings();
     void LoadLogo();

@@ -1,0 +1,319 @@
+// The animation timer and the Orbelle scene on a real window under Wine.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "saver/framework/panel.h"
+#include "saver/framework/sgl.h"
+#include "saver/rings/anim_timer.h"
+#include "saver/rings/orbelle_scene.h"
+#include "support.h"
+
+namespace {
+
+const DWORD kWaitMs = 10000;
+
+// Dispatches this thread's messages until the predicate holds or time runs out.
+template <typename Predicate>
+bool PumpUntil(Predicate predicate, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (predicate())
+            return true;
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+struct Counter {
+    long events = 0;
+    DWORD thread = 0;
+    TAnimTimer* stopFrom = nullptr; // stops this timer from inside the event
+};
+
+void CountEvent(void* context)
+{
+    Counter* counter = static_cast<Counter*>(context);
+    ++counter->events;
+    counter->thread = GetCurrentThreadId();
+    if (counter->stopFrom)
+        counter->stopFrom->Stop();
+}
+
+TEST(AnimTimer, EventsRunOnTheCreatingThread)
+{
+    Counter counter;
+    {
+        TAnimTimer timer(&CountEvent, &counter);
+        timer.Interval = 1;
+        ASSERT_TRUE(timer.Start());
+        EXPECT_TRUE(timer.Running());
+        EXPECT_TRUE(PumpUntil([&] { return counter.events >= 30; }, kWaitMs));
+        EXPECT_EQ(GetCurrentThreadId(), counter.thread);
+    }
+    // The worker ends after the component: the last one frees the record.
+    EXPECT_TRUE(PumpUntil([] { return AnimSharedRecords() == 0; }, kWaitMs));
+}
+
+TEST(AnimTimer, DisabledTimerRunsNoEvents)
+{
+    Counter counter;
+    TAnimTimer timer(&CountEvent, &counter);
+    timer.Enabled = false;
+    timer.Interval = 1;
+    ASSERT_TRUE(timer.Start());
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(0, counter.events);
+    EXPECT_TRUE(timer.Running());
+    timer.Enabled = true;
+    EXPECT_TRUE(PumpUntil([&] { return counter.events >= 3; }, kWaitMs));
+}
+
+TEST(AnimTimer, AlertCutsALongWaitShort)
+{
+    Counter counter;
+    TAnimTimer timer(&CountEvent, &counter);
+    timer.Interval = 600000; // ten minutes between frames
+    ASSERT_TRUE(timer.Start());
+    ASSERT_TRUE(PumpUntil([&] { return counter.events >= 1; }, kWaitMs));
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(1, counter.events);
+    timer.Alert();
+    EXPECT_TRUE(PumpUntil([&] { return counter.events >= 2; }, kWaitMs));
+}
+
+TEST(AnimTimer, StoppingFromTheEventEndsTheWorker)
+{
+    Counter counter;
+    TAnimTimer timer(&CountEvent, &counter);
+    counter.stopFrom = &timer;
+    timer.Interval = 1;
+    ASSERT_TRUE(timer.Start());
+    ASSERT_TRUE(PumpUntil([&] { return counter.events >= 1; }, kWaitMs));
+    EXPECT_FALSE(timer.Running());
+    EXPECT_TRUE(PumpUntil([] { return AnimSharedRecords() == 0; }, kWaitMs));
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(1, counter.events);
+}
+
+TEST(AnimTimer, ManyTimersComeAndGo)
+{
+    for (int i = 0; i < 20; ++i) {
+        Counter counter;
+        TAnimTimer timer(&CountEvent, &counter);
+        timer.Interval = 1;
+        ASSERT_TRUE(timer.Start());
+        if (i % 2) {
+            ASSERT_TRUE(PumpUntil([&] { return counter.events >= 1; }, kWaitMs));
+        }
+    }
+    EXPECT_TRUE(PumpUntil([] { return AnimSharedRecords() == 0; }, kWaitMs));
+}
+
+// Fixed frames of the scene: a seeded tree, fixed time steps, read back
+// from the back buffer and compared with reference images in
+// tests/saver/rings/reference. When the drawing changes on purpose,
+// regenerate them by running this test with ORBELLE_UPDATE_REFERENCES set
+// to that folder as Windows sees it, then look at them and commit them:
+//   ORBELLE_UPDATE_REFERENCES='Z:\work\main\tests\saver\rings\reference'
+//   ctest -R wine.rings.window   (with that variable exported)
+const int kWidth = 128, kHeight = 96;
+
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND MakeWindow()
+{
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_OWNDC;
+    wc.lpfnWndProc = &PlainProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "RingsTestWindow";
+    RegisterClassExA(&wc);
+    return CreateWindowExA(0, "RingsTestWindow", "rings", WS_POPUP | WS_VISIBLE, 0, 0, kWidth,
+                           kHeight, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+using Pixels = std::vector<unsigned char>; // RGB rows, bottom row first
+
+class SceneOwner : public TSglPanelEvents {
+public:
+    explicit SceneOwner(TOrbelleScene& scene) : scene_(scene) {}
+    void SglPanelGLInit(TSglPanel& panel) override { scene_.GLInit(panel); }
+    void SglPanelGLPaint(TSglPanel& panel) override
+    {
+        scene_.DrawFrame();
+        std::vector<unsigned char> rgba(kWidth * kHeight * 4);
+        if (sglReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data())) {
+            pixels.resize(kWidth * kHeight * 3);
+            for (int i = 0; i < kWidth * kHeight; ++i)
+                for (int c = 0; c < 3; ++c)
+                    pixels[i * 3 + c] = rgba[i * 4 + c];
+        }
+        panel.SwapBuffers();
+    }
+    void SglPanelGLError(TSglPanel&, const char* text) override { error = text; }
+    Pixels pixels;
+    std::string error;
+
+private:
+    TOrbelleScene& scene_;
+};
+
+struct FrameCase {
+    const char* name;
+    bool flat, monochrome, useImage;
+    int number;
+};
+
+Pixels Render(const FrameCase& c)
+{
+    OrbelleSettings settings = DefaultSettings();
+    settings.flat = c.flat;
+    settings.monochrome = c.monochrome;
+    settings.useImage = c.useImage;
+    settings.number = c.number;
+    TOrbelleScene scene(settings, 4242);
+    scene.AdvanceTo(1000);
+    scene.AdvanceTo(1000 + 2500); // 25 time units
+    HWND window = MakeWindow();
+    SceneOwner owner(scene);
+    Pixels pixels;
+    {
+        TSglPanel panel(window, &owner);
+        if (panel.GLHandleNeeded()) {
+            panel.Paint();
+            pixels = owner.pixels;
+        }
+        EXPECT_EQ("", owner.error);
+    }
+    DestroyWindow(window);
+    return pixels;
+}
+
+bool SavePpm(const std::string& path, const Pixels& pixels)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    std::fprintf(f, "P6\n%d %d\n255\n", kWidth, kHeight);
+    std::fwrite(pixels.data(), 1, pixels.size(), f);
+    return std::fclose(f) == 0;
+}
+
+Pixels LoadPpm(const std::string& path)
+{
+    std::vector<std::uint8_t> bytes = support::ReadBytes(path);
+    std::string header = "P6\n" + std::to_string(kWidth) + " " + std::to_string(kHeight) + "\n255\n";
+    if (bytes.size() != header.size() + kWidth * kHeight * 3 ||
+        std::string(bytes.begin(), bytes.begin() + header.size()) != header)
+        return {};
+    return Pixels(bytes.begin() + header.size(), bytes.end());
+}
+
+struct Census {
+    int lit = 0, coloured = 0;
+};
+
+Census Count(const Pixels& p)
+{
+    Census census;
+    for (std::size_t i = 0; i + 2 < p.size(); i += 3) {
+        int hi = std::max(p[i], std::max(p[i + 1], p[i + 2]));
+        int lo = std::min(p[i], std::min(p[i + 1], p[i + 2]));
+        census.lit += hi > 16;
+        census.coloured += hi - lo > 40;
+    }
+    return census;
+}
+
+const FrameCase kFrames[] = {
+    {"3d-mono-logo", false, true, true, 8},
+    {"3d-colour", false, false, false, 8},
+    {"flat-mono", true, true, false, 8},
+    {"flat-colour-logo", true, false, true, 8},
+};
+
+TEST(OrbelleScene, FixedFramesMatchTheirReferences)
+{
+    const char* update = std::getenv("ORBELLE_UPDATE_REFERENCES");
+    for (const FrameCase& c : kFrames) {
+        SCOPED_TRACE(c.name);
+        Pixels pixels = Render(c);
+        ASSERT_EQ(static_cast<std::size_t>(kWidth * kHeight * 3), pixels.size());
+        SavePpm(support::ArtifactPath(std::string("rings-") + c.name + ".ppm"), pixels);
+        if (update && *update) {
+            ASSERT_TRUE(SavePpm(std::string(update) + "\\" + c.name + ".ppm", pixels));
+            continue;
+        }
+        Pixels reference = LoadPpm(support::WinPath(RINGS_REFERENCES) + "\\" + c.name + ".ppm");
+        ASSERT_EQ(pixels.size(), reference.size()) << "no reference image";
+        // A small tolerance for rounding in other OpenGL drivers.
+        int differing = 0;
+        for (std::size_t i = 0; i < pixels.size(); i += 3) {
+            int d = 0;
+            for (int k = 0; k < 3; ++k)
+                d = std::max(d, std::abs(pixels[i + k] - reference[i + k]));
+            differing += d > 24;
+        }
+        EXPECT_LE(differing, kWidth * kHeight / 100);
+    }
+}
+
+TEST(OrbelleScene, MonochromeIsGreyExceptTheLogoAndColourIsColoured)
+{
+    Census mono = Count(Render({"mono", false, true, false, 8}));
+    Census logo = Count(Render({"logo", false, true, true, 8}));
+    Census colour = Count(Render({"colour", false, false, false, 8}));
+    EXPECT_GT(mono.lit, 200);
+    EXPECT_EQ(0, mono.coloured);
+    EXPECT_GT(logo.coloured, 0);
+    EXPECT_GT(colour.coloured, 200);
+}
+
+TEST(OrbelleScene, NumberOneIsAGreyOutlineOnly)
+{
+    for (bool flat : {false, true}) {
+        SCOPED_TRACE(flat);
+        Pixels p = Render({"one", flat, false, true, 1});
+        Census census = Count(p);
+        EXPECT_GT(census.lit, 20);
+        EXPECT_EQ(0, census.coloured);
+        // Centre: inside the root ring, nothing filled.
+        std::size_t centre = ((kHeight / 2) * kWidth + kWidth / 2) * 3;
+        EXPECT_LT(p[centre], 16);
+    }
+}
+
+TEST(OrbelleScene, TheSameSeedAndTimesGiveTheSameFrame)
+{
+    FrameCase c = {"same", false, false, true, 8};
+    EXPECT_TRUE(Render(c) == Render(c));
+}
+
+TEST(OrbelleScene, TimeMovesTheRingsAndTheCamera)
+{
+    OrbelleSettings settings = DefaultSettings();
+    TOrbelleScene scene(settings, 7);
+    EXPECT_FALSE(scene.AdvanceTo(500)); // the first tick only records the time
+    std::vector<float> before = scene.Tree().angle;
+    EXPECT_TRUE(scene.AdvanceTo(10500)); // a ten-second pause, in full
+    EXPECT_NE(before, scene.Tree().angle);
+    EXPECT_NEAR(45.0, scene.MotionState().rotX, 1e-3);
+}
+
+} // namespace
