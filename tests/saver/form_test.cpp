@@ -10,6 +10,7 @@
 
 #include "saver/framework/control.h"
 #include "saver/framework/form.h"
+#include "saver/framework/preview.h"
 #include "saver/framework/trace.h"
 #include "support.h"
 
@@ -31,6 +32,13 @@ void Pump()
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
 }
 
 // What a watched child window saw when it was destroyed.
@@ -222,6 +230,50 @@ TEST_F(FormTest, ConfigurationPreviewIgnoresInputAndEndsNothing)
     Pump();
     EXPECT_FALSE(control_->Terminated());
     delete preview;
+    DestroyWindow(host);
+}
+
+TEST_F(FormTest, LivePreviewOverARunningSaverIsThePlainOne)
+{
+    HWND host = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    TScrPreview preview;
+    ASSERT_TRUE(preview.Create(host, 10, 10, 169, 169));
+    EXPECT_EQ("TScrPreview", ClassOf(preview.Handle()));
+    EXPECT_TRUE(preview.PreviewPresent());
+    HWND child = GetWindow(preview.Handle(), GW_CHILD);
+    ASSERT_NE(nullptr, child);
+    EXPECT_EQ("ScrDefaultPreviewWindowClass", ClassOf(child));
+    preview.RemovePreview();
+    EXPECT_FALSE(IsWindow(child));
+    EXPECT_FALSE(preview.PreviewPresent());
+    Pump();
+    EXPECT_FALSE(control_->Terminated()) << "a live preview ends nothing";
+    DestroyWindow(host);
+}
+
+TEST_F(FormTest, LivePreviewHoldsTheSaverWindowOfItsOwnKind)
+{
+    control_->FormPreview = "TTestSaverForm";
+    HWND host = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    TScrPreview preview;
+    preview.AutoPreview = false;
+    ASSERT_TRUE(preview.Create(host, 0, 0, 169, 169));
+    EXPECT_FALSE(preview.PreviewPresent());
+    preview.SetPreviewPresent(true);
+    HWND child = GetWindow(preview.Handle(), GW_CHILD);
+    ASSERT_NE(nullptr, child);
+    EXPECT_EQ("TTestSaverForm", ClassOf(child));
+    RECT r;
+    GetClientRect(child, &r);
+    EXPECT_EQ(169, r.right);
+    EXPECT_EQ(169, r.bottom);
+    EXPECT_EQ(form_, gScrSaver) << "the full-screen saver stays the saver";
+    preview.SetPreviewPresent(false);
+    EXPECT_FALSE(IsWindow(child));
+    Pump();
+    EXPECT_FALSE(control_->Terminated());
     DestroyWindow(host);
 }
 
