@@ -389,10 +389,13 @@ void TScrControl::PerformChangePassword(HWND parent)
         auto change = reinterpret_cast<PwdChangePasswordProc>(
             reinterpret_cast<void*>(GetProcAddress(library, "PwdChangePasswordA")));
         if (change)
-            change("SCRSAVE", parent, 0, nullptr);
+            ScrDebug(tlUsr, "PwdChangePasswordA: %lu",
+                     static_cast<unsigned long>(change("SCRSAVE", parent, 0, nullptr)));
         else
             ScrDebug(tlUsr, "MPR.DLL has no PwdChangePasswordA");
         FreeLibrary(library);
+    } else {
+        ScrDebug(tlUsr, "No MPR.DLL");
     }
     Terminate();
 }

@@ -527,12 +527,15 @@ TEST(SaverConfiguration, SystemMenuCarriesTheAboutItem)
     robot::Finish(child);
 }
 
-TEST(SaverPasswordChange, EndsQuietlyWithoutThePasswordService)
+TEST(SaverPasswordChange, HandsTheChangeToTheSystem)
 {
-    // Wine's MPR.DLL has no PwdChangePasswordA: the mode ends without action.
+    // Wine's MPR.DLL has PwdChangePasswordA as a stub that shows nothing and
+    // returns at once; Windows 9x shows its password dialog.
     robot::Child child = StartSaver("/a");
     EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
     EXPECT_TRUE(TraceHas("mode=smPasswordChange")) << Trace();
+    EXPECT_TRUE(TraceHas("PwdChangePasswordA: ")) << Trace();
+    EXPECT_TRUE(robot::TopWindows(child.id).empty());
     robot::Finish(child);
 }
 
