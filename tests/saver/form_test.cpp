@@ -277,6 +277,13 @@ TEST_F(FormTest, LivePreviewHoldsTheSaverWindowOfItsOwnKind)
     DestroyWindow(host);
 }
 
+TEST_F(FormTest, ASecondControllerEndsTheProgram)
+{
+    EXPECT_EXIT({ TScrControl second("x.scr /s"); }, testing::ExitedWithCode(0), "");
+    // The child of the death test traced to the same file.
+    EXPECT_NE(std::string::npos, Trace().find("You can only have one ScrControl object!")) << Trace();
+}
+
 TEST_F(FormTest, DestroyingTheFullScreenWindowEndsTheRun)
 {
     DestroyWindow(window_);
