@@ -1,0 +1,418 @@
+#include "saver/config/configform.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <cstring>
+#include <new>
+
+#include "common/paths.h"
+#include "common/text.h"
+#include "saver/config/resource.h"
+#include "saver/framework/sgl.h"
+#include "saver/rings/logo_file.h"
+
+namespace {
+
+// Posted once the dialog shows, for the one-time driver hint.
+const UINT WM_APP_FIRSTSHOW = WM_APP + 1;
+
+const int kGeneralItems[] = {IDC_HOTSINFO, IDC_MONITOR, IDC_CORNER0, IDC_CORNER0 + 1,
+                             IDC_CORNER0 + 2, IDC_CORNER0 + 3, IDC_DISMISS, IDC_LSENSITIVITY,
+                             IDC_SENSITIVITY, IDC_LWAIT, IDC_WAITTIME, IDC_WAITSPIN, IDC_WAITUNIT,
+                             IDC_LPASSWORD};
+const int kDriverItems[] = {IDC_PREVIEW, IDC_LCOMPLEXITY, IDC_COMPLEXITY, IDC_LVELOCITY,
+                            IDC_VELOCITY, IDC_LCAMERA, IDC_CAMERA, IDC_MONOCHROME, IDC_FLAT,
+                            IDC_SHOWLOGO, IDC_DRIVERGROUP, IDC_DRIVERS, IDC_LMODE, IDC_MODE,
+                            IDC_DRIVERBUTTON};
+
+const char* const kHotsOn =
+    "You can display the screen saver immediately, or prevent it from appearing at all, by "
+    "moving the mouse pointer to a corner on the screen. Click the corners you want to use.";
+const char* const kHotsOff =
+    "The system agent must be active in order for you to display the screen saver immediately "
+    "by moving the mouse pointer to a corner on the screen.";
+
+bool ShiftHeld()
+{
+    return (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+}
+
+void SetTrack(HWND bar, int lo, int hi, int position)
+{
+    SendMessageA(bar, TBM_SETRANGE, FALSE, MAKELPARAM(lo, hi));
+    SendMessageA(bar, TBM_SETPOS, TRUE, position);
+}
+
+void Check(HWND dialog, int id, bool on)
+{
+    CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED);
+}
+
+// Yes 1, No 0, Cancel −1.
+int AskYesNoCancel(HWND owner, const char* text, const char* caption)
+{
+    int answer = MessageBoxA(owner, text, caption, MB_YESNOCANCEL | MB_ICONQUESTION);
+    return answer == IDYES ? 1 : answer == IDNO ? 0 : -1;
+}
+
+// A file dialog; true with the chosen path in path.
+bool ChooseFile(HWND owner, const char* filter, const char* extension, const char* directory,
+                DWORD flags, char* path, std::size_t size)
+{
+    OPENFILENAMEA ofn;
+    ZeroMemory(&ofn, sizeof ofn);
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = static_cast<DWORD>(size);
+    ofn.lpstrInitialDir = directory && directory[0] ? directory : nullptr;
+    ofn.lpstrDefExt = extension;
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | flags;
+    return GetOpenFileNameA(&ofn) != 0;
+}
+
+} // namespace
+
+TConfigForm::TConfigForm(TScrMode kind) : TScrDialog(kind, "ORBELLECONFIG")
+{
+    INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                     ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&controls);
+    OwnProjectName(project_, sizeof project_);
+    LoadSettings(project_, &settings_);
+    shared_ = LoadSharedSettings();
+    waitUnit_ = shared_.passwordDelayIndex;
+}
+
+TScrDialog* TConfigForm::Make(TScrMode kind)
+{
+    return new (std::nothrow) TConfigForm(kind);
+}
+
+void TConfigForm::InitDialog()
+{
+    filling_ = true;
+    TCITEMA tab;
+    ZeroMemory(&tab, sizeof tab);
+    tab.mask = TCIF_TEXT;
+    tab.pszText = const_cast<char*>("General");
+    SendMessageA(Item(IDC_PAGES), TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&tab));
+    tab.pszText = const_cast<char*>("Driver");
+    SendMessageA(Item(IDC_PAGES), TCM_INSERTITEMA, 1, reinterpret_cast<LPARAM>(&tab));
+    // The pages' controls lie above the tab control.
+    SetWindowPos(Item(IDC_PAGES), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    FillGeneral();
+    FillDriverPage();
+    ShowPage(0);
+    filling_ = false;
+    PostMessageA(Handle(), WM_APP_FIRSTSHOW, 0, 0);
+}
+
+void TConfigForm::ShowPage(int page)
+{
+    SendMessageA(Item(IDC_PAGES), TCM_SETCURSEL, page, 0);
+    for (int id : kGeneralItems)
+        ShowWindow(Item(id), page == 0 ? SW_SHOW : SW_HIDE);
+    for (int id : kDriverItems)
+        ShowWindow(Item(id), page == 1 ? SW_SHOW : SW_HIDE);
+}
+
+void TConfigForm::FillGeneral()
+{
+    SetDlgItemTextA(Handle(), IDC_HOTSINFO, CheckForHots() ? kHotsOn : kHotsOff);
+    ShowCorners();
+    for (const ValueRange& range : kMouseRanges)
+        SendMessageA(Item(IDC_SENSITIVITY), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(range.caption));
+    SendMessageA(Item(IDC_SENSITIVITY), CB_SETCURSEL, MouseRangeIndex(shared_.mouseThreshold), 0);
+    for (const ValueRange& range : kPasswordDelayRanges)
+        SendMessageA(Item(IDC_WAITUNIT), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(range.caption));
+    SendMessageA(Item(IDC_WAITSPIN), UDM_SETRANGE32, 0, 3600);
+    ShowWait();
+}
+
+void TConfigForm::ShowCorners()
+{
+    for (int corner = 0; corner < 4; ++corner) {
+        char code[2] = {shared_.corners[corner], '\0'};
+        SetDlgItemTextA(Handle(), IDC_CORNER0 + corner, code);
+    }
+}
+
+void TConfigForm::ShowWait()
+{
+    bool wasFilling = filling_;
+    filling_ = true;
+    SendMessageA(Item(IDC_WAITUNIT), CB_SETCURSEL, waitUnit_, 0);
+    SetDlgItemInt(Handle(), IDC_WAITTIME, static_cast<UINT>(DelayInUnit(shared_.passwordDelay, waitUnit_)),
+                  FALSE);
+    filling_ = wasFilling;
+}
+
+void TConfigForm::ReadWait()
+{
+    BOOL ok = FALSE;
+    UINT number = GetDlgItemInt(Handle(), IDC_WAITTIME, &ok, FALSE);
+    if (ok)
+        shared_.passwordDelay = DelayFromUnit(static_cast<int>(number), waitUnit_);
+}
+
+void TConfigForm::FillDriverPage()
+{
+    SetTrack(Item(IDC_COMPLEXITY), static_cast<int>(SpanMin(kNumber)),
+             static_cast<int>(SpanMax(kNumber)), settings_.number);
+    SetTrack(Item(IDC_VELOCITY), 0, 100,
+             TrackPosition(settings_.velocity, SpanMin(kVelocity), SpanMax(kVelocity)));
+    SetTrack(Item(IDC_CAMERA), 0, 100,
+             TrackPosition(settings_.camera, SpanMin(kCamera), SpanMax(kCamera)));
+    Check(Handle(), IDC_MONOCHROME, settings_.monochrome);
+    Check(Handle(), IDC_FLAT, settings_.flat);
+    Check(Handle(), IDC_SHOWLOGO, settings_.useImage);
+    FillDrivers();
+}
+
+void TConfigForm::FillDrivers()
+{
+    drivers_.SetSearchPath({"<project>\\opengl*.dll", "<project>\\3dfx*gl*.dll",
+                            "<windows>\\opengl*.dll", "<system>\\opengl*.dll"});
+    if (settings_.driverPath[0])
+        drivers_.AddSearchPattern(settings_.driverPath);
+    HWND list = Item(IDC_DRIVERS);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    for (const TSglDriverDetails& driver : drivers_.GetDrivers())
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(driver.text));
+    int selected = settings_.driver[0] ? drivers_.IndexOfFileName(settings_.driver) : -1;
+    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    bool is3dfx = selected >= 0 && drivers_.GetDrivers()[selected].is3dfx;
+    FillModes(is3dfx);
+}
+
+void TConfigForm::FillModes(bool for3dfx)
+{
+    modes_ = for3dfx ? ScreenModeList3dfx() : SystemScreenModes();
+    HWND combo = Item(IDC_MODE);
+    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+    for (const ScreenMode& mode : modes_) {
+        char text[64];
+        FormatScreenMode(text, sizeof text, mode);
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+    int index = KeepScreenMode(modes_, settings_.mode);
+    settings_.mode = modes_[index];
+    SendMessageA(combo, CB_SETCURSEL, index, 0);
+}
+
+bool TConfigForm::Command(WORD id, WORD code)
+{
+    if (filling_)
+        return TScrDialog::Command(id, code);
+    switch (id) {
+    case IDC_MONOCHROME:
+        settings_.monochrome = IsDlgButtonChecked(Handle(), id) == BST_CHECKED;
+        return true;
+    case IDC_FLAT:
+        settings_.flat = IsDlgButtonChecked(Handle(), id) == BST_CHECKED;
+        return true;
+    case IDC_SHOWLOGO:
+        settings_.useImage = IsDlgButtonChecked(Handle(), id) == BST_CHECKED;
+        if (code == BN_CLICKED && settings_.useImage && ShiftHeld())
+            AskImage();
+        return true;
+    case IDC_LVELOCITY:
+        if (code == STN_CLICKED && ShiftHeld())
+            AskSync();
+        return true;
+    case IDC_LCOMPLEXITY:
+        if (code == STN_CLICKED && ShiftHeld())
+            AskDetail();
+        return true;
+    case IDC_SENSITIVITY:
+        if (code == CBN_SELCHANGE)
+            shared_.mouseThreshold = MouseThresholdForChoice(static_cast<int>(
+                SendMessageA(Item(id), CB_GETCURSEL, 0, 0)));
+        return true;
+    case IDC_WAITTIME:
+        if (code == EN_CHANGE)
+            ReadWait();
+        return true;
+    case IDC_WAITUNIT:
+        if (code == CBN_SELCHANGE) {
+            waitUnit_ = static_cast<int>(SendMessageA(Item(id), CB_GETCURSEL, 0, 0));
+            ReadWait();
+        }
+        return true;
+    case IDC_DRIVERS:
+        if (code == LBN_SELCHANGE)
+            DriverSelected();
+        return true;
+    case IDC_MODE:
+        if (code == CBN_SELCHANGE) {
+            int index = static_cast<int>(SendMessageA(Item(id), CB_GETCURSEL, 0, 0));
+            if (index >= 0 && index < static_cast<int>(modes_.size()))
+                settings_.mode = modes_[index];
+        }
+        return true;
+    case IDC_DRIVERBUTTON:
+        ChooseDriverFile();
+        return true;
+    default:
+        if (id >= IDC_CORNER0 && id < IDC_CORNER0 + 4) {
+            ChooseCorner(id - IDC_CORNER0);
+            return true;
+        }
+        return TScrDialog::Command(id, code);
+    }
+}
+
+INT_PTR TConfigForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_HSCROLL:
+        TrackBarMoved(reinterpret_cast<HWND>(lParam));
+        return TRUE;
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom == IDC_PAGES && header->code == TCN_SELCHANGE) {
+            ShowPage(static_cast<int>(SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
+            return TRUE;
+        }
+        break;
+    }
+    case WM_APP_FIRSTSHOW:
+        FirstActivation();
+        return TRUE;
+    default:
+        break;
+    }
+    return TScrDialog::HandleMessage(message, wParam, lParam);
+}
+
+void TConfigForm::TrackBarMoved(HWND bar)
+{
+    int position = static_cast<int>(SendMessageA(bar, TBM_GETPOS, 0, 0));
+    switch (GetDlgCtrlID(bar)) {
+    case IDC_COMPLEXITY:
+        settings_.number = position;
+        break;
+    case IDC_VELOCITY:
+        settings_.velocity = TrackValue(position, SpanMin(kVelocity), SpanMax(kVelocity));
+        break;
+    case IDC_CAMERA:
+        settings_.camera = TrackValue(position, SpanMin(kCamera), SpanMax(kCamera));
+        break;
+    default:
+        break;
+    }
+}
+
+void TConfigForm::ChooseCorner(int corner)
+{
+    HMENU menu = CreatePopupMenu();
+    if (!menu)
+        return;
+    AppendMenuA(menu, MF_STRING, IDM_CORNER_NOW, "Now");
+    AppendMenuA(menu, MF_STRING, IDM_CORNER_NEVER, "Never");
+    AppendMenuA(menu, MF_STRING, IDM_CORNER_DEFAULT, "Default");
+    RECT r;
+    GetWindowRect(Item(IDC_CORNER0 + corner), &r);
+    // The dialog must be in front for the menu to close when clicked away.
+    SetForegroundWindow(Handle());
+    UINT chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTBUTTON, r.left,
+                                 r.bottom, 0, Handle(), nullptr);
+    DestroyMenu(menu);
+    const char codes[] = {'Y', 'N', '-'};
+    if (chosen >= IDM_CORNER_NOW && chosen <= IDM_CORNER_DEFAULT) {
+        shared_.corners[corner] = codes[chosen - IDM_CORNER_NOW];
+        ShowCorners();
+    }
+}
+
+void TConfigForm::DriverSelected()
+{
+    int index = static_cast<int>(SendMessageA(Item(IDC_DRIVERS), LB_GETCURSEL, 0, 0));
+    const std::vector<TSglDriverDetails>& list = drivers_.GetDrivers();
+    if (index < 0 || index >= static_cast<int>(list.size())) {
+        settings_.driver[0] = '\0';
+        FillModes(false);
+        return;
+    }
+    FileNamePart(settings_.driver, sizeof settings_.driver, list[index].fileName);
+    FillModes(list[index].is3dfx);
+}
+
+void TConfigForm::ChooseDriverFile()
+{
+    char directory[kPathSize] = "";
+    DirectoryPart(directory, sizeof directory, settings_.driverPath);
+    char path[kPathSize] = "";
+    if (!ChooseFile(Handle(), "OpenGL (*.dll)\0*.dll\0", "dll", directory, OFN_HIDEREADONLY, path,
+                    sizeof path))
+        return;
+    CopyText(settings_.driverPath, sizeof settings_.driverPath, path);
+    CopyText(settings_.driver, sizeof settings_.driver, path);
+    FillDrivers();
+}
+
+void TConfigForm::AskSync()
+{
+    int answer = AskYesNoCancel(Handle(), "Do you want ring rotation to be synchronised?",
+                                "Ring velocity");
+    if (answer >= 0)
+        settings_.sync = answer == 1;
+}
+
+void TConfigForm::AskDetail()
+{
+    int answer = AskYesNoCancel(Handle(), "Do you want extra-smooth rings?", "Ring detail");
+    if (answer >= 0)
+        settings_.extraDetail = answer == 1;
+}
+
+void TConfigForm::AskImage()
+{
+    int answer = AskYesNoCancel(Handle(), "Do you want to choose your own image?", "Orbelle");
+    if (answer == 0)
+        CopyText(settings_.fileName, sizeof settings_.fileName, kFileName.textDefault);
+    else if (answer == 1)
+        ChooseImageFile();
+}
+
+void TConfigForm::ChooseImageFile()
+{
+    char path[kPathSize] = "";
+    if (!UsesBuiltInLogo(settings_.fileName))
+        CopyText(path, sizeof path, settings_.fileName);
+    if (!ChooseFile(Handle(), "Bitmaps (*.bmp)\0*.bmp\0", "bmp", nullptr, OFN_HIDEREADONLY, path,
+                    sizeof path))
+        return;
+    LogoImage image;
+    if (!LoadLogoFile(path, &image) || image.width == 0 || image.height == 0) {
+        MessageBoxA(Handle(), "Unable to load image.", "Error", MB_OK | MB_ICONERROR);
+        return;
+    }
+    CopyText(settings_.fileName, sizeof settings_.fileName, path);
+    settings_.useImage = true;
+    Check(Handle(), IDC_SHOWLOGO, true);
+}
+
+void TConfigForm::FirstActivation()
+{
+    if (settings_.told3dfx)
+        return;
+    settings_.told3dfx = true;
+    SaveTold3dfx(project_, true);
+    ShowPage(1);
+    // The modal loop shows the dialog once idle; the hint belongs above it.
+    ShowWindow(Handle(), SW_SHOW);
+    MessageBoxA(Handle(), "If you have a Vooodoo1 or 2 card, you should locate an OpenGL driver for it",
+                "Orbelle", MB_OK | MB_ICONINFORMATION);
+}
+
+void TConfigForm::SaveValues()
+{
+    SaveSettings(project_, settings_);
+    SavePasswordDelay(shared_.passwordDelay);
+    SaveMouseThreshold(shared_.mouseThreshold);
+    SaveMouseCorners(shared_.corners);
+}

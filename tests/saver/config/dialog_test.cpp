@@ -1,0 +1,211 @@
+// The configuration dialog driven as a user would, in its own process.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+#include <string>
+
+#include "robot.h"
+#include "saver/config/resource.h"
+#include "support.h"
+
+namespace {
+
+const DWORD kWaitMs = 15000;
+const char* const kKey = "Software\\GlimMex\\orbelle";
+const char* const kShared = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
+
+bool ReadDword(const char* key, const char* name, DWORD* value)
+{
+    DWORD size = sizeof *value, type = 0;
+    return RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_ANY, &type, value, &size) ==
+               ERROR_SUCCESS && type == REG_DWORD;
+}
+
+std::string ReadText(const char* key, const char* name)
+{
+    char text[1000] = {};
+    DWORD size = sizeof text;
+    if (RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return "<missing>";
+    return text;
+}
+
+void WriteDword(const char* key, const char* name, DWORD value)
+{
+    RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof value);
+}
+
+struct Dialog {
+    robot::Child child;
+    HWND window = nullptr;
+};
+
+Dialog Open()
+{
+    Dialog d;
+    d.child = robot::Start("\"" + support::WinPath(CONFIG_HOST) + "\"");
+    d.window = robot::WaitForDialog("Options for Orbelle", kWaitMs, d.child.id);
+    return d;
+}
+
+void AnswerHint(const Dialog& d)
+{
+    robot::MessageBoxView hint = robot::WaitForMessageBox("Orbelle", kWaitMs, d.child.id);
+    ASSERT_NE(nullptr, hint.window);
+    EXPECT_EQ("If you have a Vooodoo1 or 2 card, you should locate an OpenGL driver for it", hint.text);
+    robot::Press(hint.window, IDOK);
+    ASSERT_TRUE(robot::WaitUntilGone(hint.window, kWaitMs));
+}
+
+void SetTrack(HWND dialog, int id, int position)
+{
+    HWND bar = GetDlgItem(dialog, id);
+    SendMessageA(bar, TBM_SETPOS, TRUE, position);
+    SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(bar));
+}
+
+void Choose(HWND dialog, int id, int index)
+{
+    SendMessageA(GetDlgItem(dialog, id), CB_SETCURSEL, index, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void Finish(Dialog& d, int button, DWORD expectedExit)
+{
+    robot::Press(d.window, button);
+    EXPECT_EQ(expectedExit, robot::WaitExit(d.child, kWaitMs));
+    robot::Finish(d.child);
+}
+
+TEST(ConfigDialog, TheFirstOpeningHintsAtTheDriverOnceEvenWhenCancelled)
+{
+    Dialog first = Open();
+    ASSERT_NE(nullptr, first.window);
+    AnswerHint(first);
+    // The hint leaves the "Driver" page in front.
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(first.window, IDC_DRIVERS)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(first.window, IDC_SENSITIVITY)));
+    Finish(first, IDCANCEL, IDCANCEL);
+    DWORD told = 0;
+    EXPECT_TRUE(ReadDword(kKey, "Told3dfx", &told));
+    EXPECT_EQ(1u, told);
+    EXPECT_EQ("<missing>", ReadText(kKey, "Velocity")) << "Cancel stores no setting";
+
+    Dialog second = Open();
+    ASSERT_NE(nullptr, second.window);
+    robot::Settle(second.child, 1500);
+    EXPECT_EQ(nullptr, robot::FindTopWindow("#32770", "Orbelle", second.child.id));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(second.window, IDC_SENSITIVITY)));
+    Finish(second, IDCANCEL, IDCANCEL);
+}
+
+TEST(ConfigDialog, ShowsTheStoredValues)
+{
+    Dialog d = Open();
+    ASSERT_NE(nullptr, d.window);
+    AnswerHint(d);
+    EXPECT_EQ("Options for Orbelle", robot::Text(d.window));
+    EXPECT_EQ(8, SendMessageA(GetDlgItem(d.window, IDC_COMPLEXITY), TBM_GETPOS, 0, 0));
+    EXPECT_EQ(15, SendMessageA(GetDlgItem(d.window, IDC_VELOCITY), TBM_GETPOS, 0, 0));
+    EXPECT_EQ(15, SendMessageA(GetDlgItem(d.window, IDC_CAMERA), TBM_GETPOS, 0, 0));
+    EXPECT_TRUE(robot::IsChecked(d.window, IDC_MONOCHROME));
+    EXPECT_FALSE(robot::IsChecked(d.window, IDC_FLAT));
+    EXPECT_TRUE(robot::IsChecked(d.window, IDC_SHOWLOGO));
+    EXPECT_EQ("Ring complexity", robot::ItemText(d.window, IDC_LCOMPLEXITY));
+    EXPECT_EQ("Driver...", robot::ItemText(d.window, IDC_DRIVERBUTTON));
+    EXPECT_NE(std::string::npos, robot::ItemText(d.window, IDC_HOTSINFO).find("system agent"));
+    EXPECT_EQ("normal", robot::ItemText(d.window, IDC_MODE));
+    EXPECT_EQ("-", robot::ItemText(d.window, IDC_CORNER0));
+    robot::Settle(d.child, 300);
+    robot::WindowShot(d.window, support::ArtifactPath("config-driver.png"));
+    Finish(d, IDCANCEL, IDCANCEL);
+}
+
+TEST(ConfigDialog, OkStoresEveryChangeOnBothPages)
+{
+    WriteDword(kKey, "Told3dfx", 1); // no hint this time
+    Dialog d = Open();
+    ASSERT_NE(nullptr, d.window);
+    robot::Settle(d.child, 500);
+    robot::WindowShot(d.window, support::ArtifactPath("config-general.png"));
+    Choose(d.window, IDC_SENSITIVITY, 3); // "Ignore mouse movement"
+    SetDlgItemTextA(d.window, IDC_WAITTIME, "90");
+    Choose(d.window, IDC_WAITUNIT, 0);
+    SetTrack(d.window, IDC_COMPLEXITY, 12);
+    SetTrack(d.window, IDC_VELOCITY, 100);
+    SetTrack(d.window, IDC_CAMERA, 15);
+    robot::Press(d.window, IDC_FLAT);
+    robot::Press(d.window, IDC_MONOCHROME);
+    robot::Settle(d.child, 300);
+    Finish(d, IDOK, IDOK);
+
+    DWORD value = 0;
+    EXPECT_TRUE(ReadDword(kKey, "Number", &value));
+    EXPECT_EQ(12u, value);
+    EXPECT_EQ("0.1", ReadText(kKey, "Velocity"));
+    EXPECT_EQ("0.45", ReadText(kKey, "Camera"));
+    EXPECT_TRUE(ReadDword(kKey, "Flat", &value));
+    EXPECT_EQ(1u, value);
+    EXPECT_TRUE(ReadDword(kKey, "Monochrome", &value));
+    EXPECT_EQ(0u, value);
+    EXPECT_EQ("*def", ReadText(kKey, "FileName"));
+    EXPECT_EQ("normal", ReadText(kKey, "Mode"));
+    EXPECT_TRUE(ReadDword(kShared, "Mouse Threshold", &value));
+    EXPECT_EQ(999999u, value);
+    EXPECT_TRUE(ReadDword(kShared, "Mouse Threshold Index", &value));
+    EXPECT_EQ(3u, value);
+    EXPECT_TRUE(ReadDword(kShared, "Password Delay", &value));
+    EXPECT_EQ(90u, value);
+    EXPECT_TRUE(ReadDword(kShared, "Password Delay Index", &value));
+    EXPECT_EQ(1u, value);
+    EXPECT_EQ("----", ReadText(kShared, "Mouse Corners"));
+}
+
+TEST(ConfigDialog, ShiftClicksOnTheLabelsAskForHiddenOptions)
+{
+    Dialog d = Open();
+    ASSERT_NE(nullptr, d.window);
+    AnswerHint(d); // and the "Driver" page is in front
+    robot::Click(GetDlgItem(d.window, IDC_LVELOCITY), {3, 3}, {VK_SHIFT});
+    robot::MessageBoxView sync = robot::WaitForMessageBox("Ring velocity", kWaitMs, d.child.id);
+    ASSERT_NE(nullptr, sync.window);
+    EXPECT_EQ("Do you want ring rotation to be synchronised?", sync.text);
+    robot::Press(sync.window, IDNO);
+    ASSERT_TRUE(robot::WaitUntilGone(sync.window, kWaitMs));
+
+    robot::Click(GetDlgItem(d.window, IDC_LCOMPLEXITY), {3, 3}, {VK_SHIFT});
+    robot::MessageBoxView detail = robot::WaitForMessageBox("Ring detail", kWaitMs, d.child.id);
+    ASSERT_NE(nullptr, detail.window);
+    EXPECT_EQ("Do you want extra-smooth rings?", detail.text);
+    robot::Press(detail.window, IDYES);
+    ASSERT_TRUE(robot::WaitUntilGone(detail.window, kWaitMs));
+
+    // Without Shift, nothing is asked.
+    robot::Click(GetDlgItem(d.window, IDC_LVELOCITY), {3, 3});
+    robot::Settle(d.child, 800);
+    EXPECT_EQ(nullptr, robot::FindTopWindow("#32770", "Ring velocity", d.child.id));
+    Finish(d, IDOK, IDOK);
+
+    DWORD value = 7;
+    EXPECT_TRUE(ReadDword(kKey, "Sync", &value));
+    EXPECT_EQ(0u, value);
+    EXPECT_TRUE(ReadDword(kKey, "ExtraDetail", &value));
+    EXPECT_EQ(1u, value);
+}
+
+TEST(ConfigDialog, CornersAreChosenFromAPopupMenu)
+{
+    WriteDword(kKey, "Told3dfx", 1);
+    Dialog d = Open();
+    ASSERT_NE(nullptr, d.window);
+    robot::Press(d.window, IDC_CORNER0 + 1); // top-right
+    ASSERT_TRUE(robot::ChooseMenuItem(0, kWaitMs)); // "Now"
+    ASSERT_TRUE(robot::WaitFor([&] { return robot::ItemText(d.window, IDC_CORNER0 + 1) == "Y"; }, kWaitMs));
+    Finish(d, IDOK, IDOK);
+    EXPECT_EQ("-Y--", ReadText(kShared, "Mouse Corners"));
+}
+
+} // namespace
