@@ -1,5 +1,7 @@
 #include "saver/framework/control.h"
 
+#include <tlhelp32.h>
+
 #include "common/paths.h"
 #include "common/text.h"
 #include "saver/framework/dialog.h"
@@ -61,13 +63,33 @@ bool HookOwnedByBCB(std::uintptr_t window, void*)
 {
     DWORD processId = 0;
     GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &processId);
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (!process)
+    // Toolhelp exists on Windows 95 and from Windows 2000 on, not on NT 4:
+    // looked up by name so that the program still loads there.
+    using SnapshotProc = HANDLE(WINAPI*)(DWORD, DWORD);
+    using WalkProc = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
+    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+    auto snapshot = reinterpret_cast<SnapshotProc>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "CreateToolhelp32Snapshot")));
+    auto first = reinterpret_cast<WalkProc>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "Process32First")));
+    auto next = reinterpret_cast<WalkProc>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "Process32Next")));
+    if (!snapshot || !first || !next)
         return false;
-    char path[kPathSize] = "";
-    DWORD size = sizeof path;
-    bool isBCB = QueryFullProcessImageNameA(process, 0, path, &size) && IsBCBExecutable(path);
-    CloseHandle(process);
+    HANDLE processes = snapshot(TH32CS_SNAPPROCESS, 0);
+    if (processes == INVALID_HANDLE_VALUE)
+        return false;
+    bool isBCB = false;
+    PROCESSENTRY32 entry;
+    ZeroMemory(&entry, sizeof entry);
+    entry.dwSize = sizeof entry;
+    for (BOOL more = first(processes, &entry); more; more = next(processes, &entry)) {
+        if (entry.th32ProcessID == processId) {
+            isBCB = IsBCBExecutable(entry.szExeFile);
+            break;
+        }
+    }
+    CloseHandle(processes);
     return isBCB;
 }
 

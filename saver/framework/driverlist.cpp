@@ -11,12 +11,22 @@ namespace {
 char gVendor[256] = "";
 bool gVendorLearnt = false;
 
+bool StartsWithIgnoringCase(const char* text, const char* prefix)
+{
+    for (; *prefix; ++text, ++prefix) {
+        char a = *text >= 'A' && *text <= 'Z' ? static_cast<char>(*text - 'A' + 'a') : *text;
+        if (a != *prefix)
+            return false;
+    }
+    return true;
+}
+
+// placeholder in lower case.
 bool Replace(const char* pattern, const char* placeholder, const char* value, char* out,
              unsigned size)
 {
     int length = lstrlenA(placeholder);
-    if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, pattern, length, placeholder, length) !=
-        CSTR_EQUAL)
+    if (!StartsWithIgnoringCase(pattern, placeholder))
         return false;
     return CopyText(out, size, value) && AppendText(out, size, pattern + length);
 }

@@ -18,11 +18,13 @@ void WriteToFile(const char* line)
 {
     // Opened per line and shared, so that a test can read the file while
     // the saver runs and nothing is lost if the process is ended.
-    HANDLE file = CreateFileA(gFile, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                              FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    // (GENERIC_WRITE and no FILE_SHARE_DELETE: Windows 9x knows neither the
+    // append right nor that sharing flag.)
+    HANDLE file = CreateFileA(gFile, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
+    SetFilePointer(file, 0, nullptr, FILE_END);
     DWORD written = 0;
     WriteFile(file, line, static_cast<DWORD>(lstrlenA(line)), &written, nullptr);
     CloseHandle(file);

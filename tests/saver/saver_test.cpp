@@ -484,6 +484,29 @@ TEST(SaverConfiguration, OwnedByTheForegroundWindowOrTheOneNamed)
     DestroyWindow(host);
 }
 
+TEST(SaverConfiguration, TheDevelopmentEnvironmentIsNoOwner)
+{
+    // A program named BCB in front: the dialog goes without an owner.
+    std::string bcb = support::TempDirectory() + "bcb.scr";
+    ASSERT_TRUE(CopyFileA(SaverPath().c_str(), bcb.c_str(), FALSE));
+    robot::Child environment = robot::Start("\"" + bcb + "\" /c");
+    HWND front = robot::WaitForDialog("Options for Orbelle", kWindowMs, environment.id);
+    ASSERT_NE(nullptr, front);
+    robot::BringToFront(front);
+    ASSERT_EQ(front, GetForegroundWindow());
+    robot::Child child = StartSaver("/c");
+    HWND dialog = robot::WaitForDialog("Options for Orbelle", kWindowMs, child.id);
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(nullptr, GetWindow(dialog, GW_OWNER));
+    EXPECT_TRUE(IsWindowEnabled(front));
+    robot::Press(dialog, IDCANCEL);
+    EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
+    robot::Press(front, IDCANCEL);
+    EXPECT_EQ(0u, robot::WaitExit(environment, kExitMs));
+    robot::Finish(child);
+    robot::Finish(environment);
+}
+
 TEST(SaverTrace, WithoutTheVariableNothingIsWritten)
 {
     std::vector<std::string> environment;
