@@ -19,7 +19,8 @@ bool PerspectiveMatrix(double fovy, double aspect, double zNear, double zFar, do
 // untouched) when eye equals centre or up is parallel to the view.
 bool LookAtMatrix(double eyeX, double eyeY, double eyeZ, double centerX, double centerY,
                   double centerZ, double upX, double upY, double upZ, double m[16]);
-// glOrtho with near -1 and far 1. False for an empty width or height.
+// glOrtho's matrix (sgluOrtho2D uses near -1 and far 1). False for an empty
+// width, height or depth.
 bool OrthoMatrix(double left, double right, double bottom, double top, double zNear,
                  double zFar, double m[16]);
 // The picking region of width x height pixels centred on (x, y) in window
