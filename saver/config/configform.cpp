@@ -21,7 +21,7 @@ const int kGeneralItems[] = {IDC_HOTSINFO, IDC_MONITOR, IDC_CORNER0, IDC_CORNER0
                              IDC_CORNER0 + 2, IDC_CORNER0 + 3, IDC_DISMISS, IDC_LSENSITIVITY,
                              IDC_SENSITIVITY, IDC_LWAIT, IDC_WAITTIME, IDC_WAITSPIN, IDC_WAITUNIT,
                              IDC_LPASSWORD};
-const int kDriverItems[] = {IDC_PREVIEW, IDC_LCOMPLEXITY, IDC_COMPLEXITY, IDC_LVELOCITY,
+const int kDriverItems[] = {IDC_LCOMPLEXITY, IDC_COMPLEXITY, IDC_LVELOCITY,
                             IDC_VELOCITY, IDC_LCAMERA, IDC_CAMERA, IDC_MONOCHROME, IDC_FLAT,
                             IDC_SHOWLOGO, IDC_DRIVERGROUP, IDC_DRIVERS, IDC_LMODE, IDC_MODE,
                             IDC_DRIVERBUTTON};
@@ -105,6 +105,7 @@ void TConfigForm::InitDialog()
     SetWindowPos(Item(IDC_PAGES), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     FillGeneral();
     FillDriverPage();
+    CreateLivePreview();
     ShowPage(0);
     filling_ = false;
     PostMessageA(Handle(), WM_APP_FIRSTSHOW, 0, 0);
@@ -117,6 +118,24 @@ void TConfigForm::ShowPage(int page)
         ShowWindow(Item(id), page == 0 ? SW_SHOW : SW_HIDE);
     for (int id : kDriverItems)
         ShowWindow(Item(id), page == 1 ? SW_SHOW : SW_HIDE);
+    HWND square = preview_.Handle() ? preview_.Handle() : Item(IDC_PREVIEW);
+    ShowWindow(square, page == 1 ? SW_SHOW : SW_HIDE);
+}
+
+// The preview square (169 × 169 pixels) takes the place of its static.
+void TConfigForm::CreateLivePreview()
+{
+    RECT r;
+    GetWindowRect(Item(IDC_PREVIEW), &r);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
+    if (preview_.Create(Handle(), r.left, r.top, 169, 169))
+        DestroyWindow(Item(IDC_PREVIEW));
+}
+
+void TConfigForm::Changed(unsigned changes)
+{
+    if (TSettingsFollower* follower = ConfigPreviewFollower())
+        follower->FollowSettings(settings_, changes);
 }
 
 void TConfigForm::FillGeneral()
@@ -210,14 +229,17 @@ bool TConfigForm::Command(WORD id, WORD code)
     switch (id) {
     case IDC_MONOCHROME:
         settings_.monochrome = IsDlgButtonChecked(Handle(), id) == BST_CHECKED;
+        Changed(kChangeLook);
         return true;
     case IDC_FLAT:
         settings_.flat = IsDlgButtonChecked(Handle(), id) == BST_CHECKED;
+        Changed(kChangeLook);
         return true;
     case IDC_SHOWLOGO:
         settings_.useImage = IsDlgButtonChecked(Handle(), id) == BST_CHECKED;
         if (code == BN_CLICKED && settings_.useImage && ShiftHeld())
             AskImage();
+        Changed(kChangeLook);
         return true;
     case IDC_LVELOCITY:
         if (code == STN_CLICKED && ShiftHeld())
@@ -294,12 +316,15 @@ void TConfigForm::TrackBarMoved(HWND bar)
     switch (GetDlgCtrlID(bar)) {
     case IDC_COMPLEXITY:
         settings_.number = position;
+        Changed(kChangeNumber);
         break;
     case IDC_VELOCITY:
         settings_.velocity = TrackValue(position, SpanMin(kVelocity), SpanMax(kVelocity));
+        Changed(kChangeSpins);
         break;
     case IDC_CAMERA:
         settings_.camera = TrackValue(position, SpanMin(kCamera), SpanMax(kCamera));
+        Changed(kChangeLook);
         break;
     default:
         break;
@@ -358,23 +383,28 @@ void TConfigForm::AskSync()
 {
     int answer = AskYesNoCancel(Handle(), "Do you want ring rotation to be synchronised?",
                                 "Ring velocity");
-    if (answer >= 0)
+    if (answer >= 0) {
         settings_.sync = answer == 1;
+        Changed(kChangeSpins);
+    }
 }
 
 void TConfigForm::AskDetail()
 {
     int answer = AskYesNoCancel(Handle(), "Do you want extra-smooth rings?", "Ring detail");
-    if (answer >= 0)
+    if (answer >= 0) {
         settings_.extraDetail = answer == 1;
+        Changed(kChangeExtraDetail);
+    }
 }
 
 void TConfigForm::AskImage()
 {
     int answer = AskYesNoCancel(Handle(), "Do you want to choose your own image?", "Orbelle");
-    if (answer == 0)
+    if (answer == 0) {
         CopyText(settings_.fileName, sizeof settings_.fileName, kFileName.textDefault);
-    else if (answer == 1)
+        Changed(kChangeFileName);
+    } else if (answer == 1)
         ChooseImageFile();
 }
 
@@ -394,6 +424,7 @@ void TConfigForm::ChooseImageFile()
     CopyText(settings_.fileName, sizeof settings_.fileName, path);
     settings_.useImage = true;
     Check(Handle(), IDC_SHOWLOGO, true);
+    Changed(kChangeFileName | kChangeLook);
 }
 
 void TConfigForm::FirstActivation()

@@ -9,6 +9,7 @@
 #include "saver/config/registry.h"
 #include "saver/framework/dialog.h"
 #include "saver/framework/driverlist.h"
+#include "saver/framework/preview.h"
 
 class TConfigForm : public TScrDialog {
 public:
@@ -41,6 +42,8 @@ private:
     void AskImage();
     void ChooseImageFile();
     void FirstActivation();
+    void CreateLivePreview();
+    void Changed(unsigned changes);
     HWND Item(int id) const { return GetDlgItem(Handle(), id); }
 
     char project_[kSettingTextSize] = "orbelle";
@@ -50,4 +53,5 @@ private:
     bool filling_ = false;
     TSglDriverList drivers_;
     std::vector<ScreenMode> modes_;
+    TScrPreview preview_;
 };

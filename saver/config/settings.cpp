@@ -280,6 +280,20 @@ OrbelleSettings DefaultSettings()
     return s;
 }
 
+namespace {
+TSettingsFollower* gPreviewFollower = nullptr;
+}
+
+void SetConfigPreviewFollower(TSettingsFollower* follower)
+{
+    gPreviewFollower = follower;
+}
+
+TSettingsFollower* ConfigPreviewFollower()
+{
+    return gPreviewFollower;
+}
+
 bool UsesBuiltInLogo(const char* fileName)
 {
     return !fileName || fileName[0] == '\0' || std::strcmp(fileName, "*def") == 0;

@@ -95,6 +95,24 @@ struct OrbelleSettings {
     ScreenMode mode;
 };
 OrbelleSettings DefaultSettings();
+
+// What a change in the configuration dialog touched, for the live preview.
+enum SettingChange : unsigned {
+    kChangeNumber = 1u << 0,      // the tree
+    kChangeSpins = 1u << 1,       // Velocity or Sync
+    kChangeFileName = 1u << 2,    // the logo
+    kChangeExtraDetail = 1u << 3, // the level tables
+    kChangeLook = 1u << 4,        // read every frame: Flat, Monochrome, UseImage, Camera
+};
+// The saver window inside the dialog's live preview follows every change
+// before anything is saved. At most one follower; null when none.
+class TSettingsFollower {
+public:
+    virtual ~TSettingsFollower() = default;
+    virtual void FollowSettings(const OrbelleSettings& settings, unsigned changes) = 0;
+};
+void SetConfigPreviewFollower(TSettingsFollower* follower);
+TSettingsFollower* ConfigPreviewFollower();
 // "*def" or the empty text: the built-in logo.
 bool UsesBuiltInLogo(const char* fileName);
 

@@ -47,12 +47,33 @@ bool IsFullScreen(TScrMode kind)
 
 } // namespace
 
-TOrbelleScene::TOrbelleScene(TScrMode, std::uint32_t seed) : random_(seed), timer_(&TimerEvent, this)
+TOrbelleScene::TOrbelleScene(TScrMode kind, std::uint32_t seed) : random_(seed), timer_(&TimerEvent, this)
 {
     char project[kPathSize];
     OwnProjectName(project, sizeof project);
     LoadSettings(project, &settings_);
     Build();
+    if (kind == smSPConfig)
+        SetConfigPreviewFollower(this);
+}
+
+TOrbelleScene::~TOrbelleScene()
+{
+    if (ConfigPreviewFollower() == this)
+        SetConfigPreviewFollower(nullptr);
+}
+
+void TOrbelleScene::FollowSettings(const OrbelleSettings& settings, unsigned changes)
+{
+    settings_ = settings;
+    if (changes & kChangeNumber)
+        NumberControllerChange();
+    else if (changes & kChangeSpins)
+        VelocityControllerChange();
+    if (changes & kChangeExtraDetail)
+        ExtraDetailControllerChange();
+    if (changes & kChangeFileName)
+        FileNameControllerChange();
 }
 
 TOrbelleScene::TOrbelleScene(const OrbelleSettings& settings, std::uint32_t seed)

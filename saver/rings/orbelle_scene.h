@@ -7,13 +7,14 @@
 #include "saver/rings/logo.h"
 #include "saver/rings/rings.h"
 
-class TOrbelleScene : public TScrScene {
+class TOrbelleScene : public TScrScene, public TSettingsFollower {
 public:
     // Reads the settings of the project (the program's file name) and builds
     // the tables, the rings and the logo.
     TOrbelleScene(TScrMode kind, std::uint32_t seed);
     // A scene of given settings (fixed frames for tests and benchmarks).
     TOrbelleScene(const OrbelleSettings& settings, std::uint32_t seed);
+    ~TOrbelleScene() override;
 
     void Configure(TSglPanel& panel, TScrMode kind) override;
     void GLInit(TSglPanel& panel) override;
@@ -29,6 +30,9 @@ public:
     // Advances the motion to a time in milliseconds, as a timer event at
     // that time would; true when anything moved.
     bool AdvanceTo(std::uint32_t now);
+
+    // The configuration dialog's changes, in the live preview (smSPConfig).
+    void FollowSettings(const OrbelleSettings& settings, unsigned changes) override;
 
     // What the live preview's setting changes rebuild.
     void NumberControllerChange();

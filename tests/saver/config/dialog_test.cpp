@@ -119,6 +119,14 @@ TEST(ConfigDialog, ShowsTheStoredValues)
     EXPECT_NE(std::string::npos, robot::ItemText(d.window, IDC_HOTSINFO).find("system agent"));
     EXPECT_EQ("normal", robot::ItemText(d.window, IDC_MODE));
     EXPECT_EQ("-", robot::ItemText(d.window, IDC_CORNER0));
+    // The live preview square holds its place on the "Driver" page.
+    HWND preview = FindWindowExA(d.window, nullptr, "TScrPreview", nullptr);
+    ASSERT_NE(nullptr, preview);
+    EXPECT_TRUE(IsWindowVisible(preview));
+    RECT r;
+    GetClientRect(preview, &r);
+    EXPECT_EQ(169, r.right);
+    EXPECT_EQ(169, r.bottom);
     robot::Settle(d.child, 300);
     robot::WindowShot(d.window, support::ArtifactPath("config-driver.png"));
     Finish(d, IDCANCEL, IDCANCEL);

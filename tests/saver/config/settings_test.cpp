@@ -270,4 +270,29 @@ TEST(SharedValues, MouseSensitivityRanges)
         EXPECT_EQ(i, MouseRangeIndex(MouseThresholdForChoice(i)));
 }
 
+struct Recorder : TSettingsFollower {
+    unsigned changes = 0;
+    int number = 0;
+    void FollowSettings(const OrbelleSettings& settings, unsigned c) override
+    {
+        changes = c;
+        number = settings.number;
+    }
+};
+
+TEST(SettingFollower, OneFollowerAtATime)
+{
+    EXPECT_EQ(nullptr, ConfigPreviewFollower());
+    Recorder recorder;
+    SetConfigPreviewFollower(&recorder);
+    ASSERT_EQ(&recorder, ConfigPreviewFollower());
+    OrbelleSettings s = DefaultSettings();
+    s.number = 4;
+    ConfigPreviewFollower()->FollowSettings(s, kChangeNumber);
+    EXPECT_EQ(4, recorder.number);
+    EXPECT_EQ(static_cast<unsigned>(kChangeNumber), recorder.changes);
+    SetConfigPreviewFollower(nullptr);
+    EXPECT_EQ(nullptr, ConfigPreviewFollower());
+}
+
 } // namespace

@@ -317,3 +317,38 @@ TEST(OrbelleScene, TimeMovesTheRingsAndTheCamera)
 }
 
 } // namespace
+
+namespace {
+
+// The saver window inside the dialog's live preview follows the dialog's
+// values before anything is saved.
+TEST(OrbelleScene, TheConfigurationPreviewFollowsTheDialog)
+{
+    EXPECT_EQ(nullptr, ConfigPreviewFollower());
+    {
+        TOrbelleScene full(smSFull, 1);
+        EXPECT_EQ(nullptr, ConfigPreviewFollower()) << "only the dialog's preview follows";
+    }
+    {
+        TOrbelleScene scene(smSPConfig, 1);
+        ASSERT_EQ(&scene, ConfigPreviewFollower());
+        EXPECT_EQ(255, scene.Tree().ringCount);
+        OrbelleSettings changed = DefaultSettings();
+        changed.number = 3;
+        ConfigPreviewFollower()->FollowSettings(changed, kChangeNumber);
+        EXPECT_EQ(7, scene.Tree().ringCount);
+        changed.velocity = 0;
+        ConfigPreviewFollower()->FollowSettings(changed, kChangeSpins);
+        for (float spin : scene.Tree().spin)
+            EXPECT_EQ(0.0f, spin);
+        changed.extraDetail = true;
+        ConfigPreviewFollower()->FollowSettings(changed, kChangeExtraDetail);
+        EXPECT_EQ(120, scene.Tree().segments[0]);
+        changed.flat = true;
+        ConfigPreviewFollower()->FollowSettings(changed, kChangeLook);
+        EXPECT_TRUE(scene.Settings().flat);
+    }
+    EXPECT_EQ(nullptr, ConfigPreviewFollower());
+}
+
+} // namespace
