@@ -1,6 +1,9 @@
 #include "support.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace support {
@@ -40,11 +43,57 @@ bool FileExists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+namespace {
+
+bool ProcessRuns(const char* fileName)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found;
+         more = Process32Next(snapshot, &entry))
+        found = lstrcmpiA(entry.szExeFile, fileName) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
+} // namespace
+
+bool WaitUntilNoProcess(const char* fileName, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (ProcessRuns(fileName)) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+std::vector<Frame> Frames(const std::string& trace)
+{
+    std::vector<Frame> frames;
+    std::size_t at = 0;
+    while ((at = trace.find("frame ", at)) != std::string::npos) {
+        Frame f;
+        if (std::sscanf(trace.c_str() + at, "frame %lu size %dx%d lit %lu checksum %lx", &f.number,
+                        &f.width, &f.height, &f.lit, &f.checksum) == 5)
+            frames.push_back(f);
+        at += 6;
+    }
+    return frames;
+}
+
 std::vector<std::uint8_t> ReadBytes(const std::string& path)
 {
     std::vector<std::uint8_t> bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    // Shared for writing too: a saver appending to its trace file must not
+    // lose a line because a test is reading the file at that moment.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return bytes;
     DWORD size = GetFileSize(file, nullptr);

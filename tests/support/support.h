@@ -24,6 +24,20 @@ std::vector<std::uint8_t> ResourceBytes(const std::string& module, const char* n
 // The system's text for an error code, as FormatMessageA gives it.
 std::string SystemText(DWORD error);
 
+// Waits until no process of this file name (e.g. "orbelle.scr") runs in the
+// prefix; false when one still runs after the time-out.
+bool WaitUntilNoProcess(const char* fileName, DWORD timeoutMs);
+
+// The frames a saver's trace file (ORBELLE_TRACE) reports: each read back
+// before its swap, with the pixels that are not black and a checksum.
+struct Frame {
+    unsigned long number = 0;
+    int width = 0, height = 0;
+    unsigned long lit = 0;
+    unsigned long checksum = 0;
+};
+std::vector<Frame> Frames(const std::string& trace);
+
 // Names, sizes and write times of the files in a directory (not recursive).
 using Snapshot = std::map<std::string, std::pair<std::uint64_t, std::uint64_t>>;
 Snapshot TakeSnapshot(const std::string& directory);

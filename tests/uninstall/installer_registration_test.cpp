@@ -142,6 +142,10 @@ TEST(InstallerRegistration, WithoutTheUninstallSupportNothingIsRegistered)
 TEST(InstallerRegistration, TheSaverIsRemovedThroughItsUninstallString)
 {
     Install(support::WinPath(ORBELLE_SETUP), true);
+    // The Preview dialog's saver may outlive the installer by a moment, and
+    // Wine deletes the file of a running program only when it ends (Windows
+    // refuses), so the removal starts once that saver has ended.
+    ASSERT_TRUE(support::WaitUntilNoProcess("orbelle.scr", kWindowTimeout));
     // Settings as the saver keeps them, and a neighbour that must stay.
     WriteString(HKEY_CURRENT_USER, "Software\\glimmex\\orbelle", "Speed", "5");
     WriteString(HKEY_CURRENT_USER, "Software\\glimmex\\orbelle\\Rings", "Count", "7");
