@@ -2,8 +2,8 @@
 // controller and names the program's form classes.
 #include <windows.h>
 
+#include "saver/config/configform.h"
 #include "saver/config/registry.h"
-#include "saver/framework/configform.h"
 #include "saver/framework/control.h"
 #include "saver/framework/saverform.h"
 #include "saver/framework/trace.h"

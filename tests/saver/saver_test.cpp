@@ -106,26 +106,8 @@ HWND MakeHost(int width = 200, int height = 150)
                            width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
-struct Frame {
-    unsigned long number = 0;
-    int width = 0, height = 0;
-    unsigned long lit = 0;
-    unsigned long checksum = 0;
-};
-
-std::vector<Frame> Frames(const std::string& trace)
-{
-    std::vector<Frame> frames;
-    std::size_t at = 0;
-    while ((at = trace.find("frame ", at)) != std::string::npos) {
-        Frame f;
-        if (std::sscanf(trace.c_str() + at, "frame %lu size %dx%d lit %lu checksum %lx", &f.number,
-                        &f.width, &f.height, &f.lit, &f.checksum) == 5)
-            frames.push_back(f);
-        at += 6;
-    }
-    return frames;
-}
+using support::Frame;
+using support::Frames;
 
 HWND WaitForSaverWindow(const robot::Child& child)
 {
@@ -437,8 +419,19 @@ TEST(SaverFullScreen, LosingActivationCloses)
     DestroyWindow(other);
 }
 
+// The configuration dialog shows a one-time driver hint at its first
+// activation; these tests are about the mode, not the dialog, so it is
+// marked as already shown. Settings belong to the program's file name.
+void SkipDriverHint(const std::string& project = "orbelle")
+{
+    DWORD told = 1;
+    RegSetKeyValueA(HKEY_CURRENT_USER, ("Software\\GlimMex\\" + project).c_str(), "Told3dfx",
+                    REG_DWORD, &told, sizeof told);
+}
+
 TEST(SaverConfiguration, NoArgumentAndSlashCShowTheDialog)
 {
+    SkipDriverHint();
     for (const char* line : {"", "/c", "/c:0"}) {
         SCOPED_TRACE(line);
         robot::Child child = StartSaver(line);
@@ -454,6 +447,7 @@ TEST(SaverConfiguration, NoArgumentAndSlashCShowTheDialog)
 
 TEST(SaverConfiguration, OwnedByTheForegroundWindowOrTheOneNamed)
 {
+    SkipDriverHint();
     HWND host = MakeHost(300, 200);
     SetWindowPos(host, nullptr, 300, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     robot::BringToFront(host);
@@ -486,7 +480,9 @@ TEST(SaverConfiguration, OwnedByTheForegroundWindowOrTheOneNamed)
 
 TEST(SaverConfiguration, TheDevelopmentEnvironmentIsNoOwner)
 {
+    SkipDriverHint();
     // A program named BCB in front: the dialog goes without an owner.
+    SkipDriverHint("bcb");
     std::string bcb = support::TempDirectory() + "bcb.scr";
     ASSERT_TRUE(CopyFileA(SaverPath().c_str(), bcb.c_str(), FALSE));
     robot::Child environment = robot::Start("\"" + bcb + "\" /c");
@@ -535,6 +531,7 @@ TEST(SaverTrace, WithoutTheVariableNothingIsWritten)
 
 TEST(SaverConfiguration, SystemMenuCarriesTheAboutItem)
 {
+    SkipDriverHint();
     robot::Child child = StartSaver("/c");
     HWND dialog = robot::WaitForDialog("Options for Orbelle", kWindowMs, child.id);
     ASSERT_NE(nullptr, dialog);
