@@ -328,7 +328,7 @@ bool TScrForm::VerifyPassword()
 {
     ScrBeginDialog();
     bool verified = gScrControl ? gScrControl->VerifyScreenSavePassword(window_) : true;
-    ScrEndDialog(false);
+    ScrEndDialog(verified); // a verified password closes the saver
     return verified;
 }
 

@@ -68,6 +68,27 @@ void TSaverForm::Created()
     ScrDebug(tlUsr, "TSaverForm: created as %s, driver %s", ScrModeName(Kind()), panel_.glDriver());
 }
 
+// A dialog over the full-screen saver (the password box) must be seen: a
+// full-screen-only driver such as a 3dfx one would hide it, so the panel
+// changes to the system's OpenGL for the dialog's time.
+void TSaverForm::ScrBeginDialog()
+{
+    TScrForm::ScrBeginDialog();
+    if (IsFullScreen())
+        panel_.SetglDriver("OPENGL32.DLL");
+}
+
+// Back to the chosen driver and display mode, unless the saver is closing.
+void TSaverForm::ScrEndDialog(bool closing)
+{
+    TScrForm::ScrEndDialog(closing);
+    if (closing || !IsFullScreen())
+        return;
+    if (scene_)
+        scene_->Configure(panel_, Kind());
+    ShowWindow(Handle(), SW_SHOW);
+}
+
 // Until the panel has subclassed the window, its first frame starts here.
 void TSaverForm::PaintFirstFrame()
 {

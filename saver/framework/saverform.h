@@ -11,6 +11,9 @@ public:
     ~TSaverForm() override;
     const char* ClassName() const override { return "TSaverForm"; }
     TSglPanel& Panel() { return panel_; }
+    // Dialogs over the full-screen saver run on the system's OpenGL.
+    void ScrBeginDialog() override;
+    void ScrEndDialog(bool closing) override;
 
     static TScrForm* Make(TScrMode kind);
 

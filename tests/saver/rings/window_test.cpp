@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "saver/config/registry.h"
 #include "saver/framework/panel.h"
+#include "saver/framework/saverform.h"
 #include "saver/framework/sgl.h"
 #include "saver/rings/anim_timer.h"
 #include "saver/rings/orbelle_scene.h"
@@ -349,6 +351,37 @@ TEST(OrbelleScene, TheConfigurationPreviewFollowsTheDialog)
         EXPECT_TRUE(scene.Settings().flat);
     }
     EXPECT_EQ(nullptr, ConfigPreviewFollower());
+}
+
+// A dialog over the full-screen saver (the password box) runs on the
+// system's OpenGL; when it ends without closing the saver, the chosen driver
+// comes back and the saver window shows itself again.
+TEST(SaverWindow, ADialogOverTheFullScreenSaverUsesTheSystemOpenGL)
+{
+    char project[64] = "";
+    ASSERT_TRUE(OwnProjectName(project, sizeof project));
+    const std::string key = std::string("Software\\GlimMex\\") + project;
+    const char driver[] = "C:\\drivers\\mygl.dll";
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Driver", REG_SZ,
+                                             driver, sizeof driver));
+    TSaverForm* form = static_cast<TSaverForm*>(TSaverForm::Make(smSFull));
+    ASSERT_NE(nullptr, form);
+    ASSERT_TRUE(form->Create(nullptr, 0, 0, 64, 48, WS_POPUP, 0));
+    EXPECT_STREQ(driver, form->Panel().glDriver());
+
+    form->ScrBeginDialog();
+    EXPECT_TRUE(form->InDialog());
+    EXPECT_STREQ("OPENGL32.DLL", form->Panel().glDriver());
+    form->ScrEndDialog(false);
+    EXPECT_FALSE(form->InDialog());
+    EXPECT_STREQ(driver, form->Panel().glDriver());
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+
+    form->ScrBeginDialog();
+    form->ScrEndDialog(true);
+    EXPECT_STREQ("OPENGL32.DLL", form->Panel().glDriver()) << "a closing saver stays on it";
+    delete form;
+    RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
 }
 
 } // namespace
