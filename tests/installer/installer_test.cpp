@@ -190,6 +190,28 @@ TEST(Install, WithQuadrixWritesTheThreePayloadsByteForByte)
               support::Differences(temp, support::TakeSnapshot(support::TempDirectory())));
 }
 
+// The Preview dialog runs the installed saver itself, which inherits the
+// installer's environment: its trace file shows frames of the dialog's
+// preview area, drawn with lit pixels.
+TEST(Install, ThePreviewDialogShowsTheRingsDrawn)
+{
+    const std::string trace = support::TempDirectory() + "orbelle-trace.txt";
+    InstallerRun run(kSetup, EnvironmentWith({"ORBELLE_TRACE=" + trace}));
+    ASSERT_TRUE(run.prelim);
+    robot::Press(run.prelim, IDOK);
+    HWND preview = robot::WaitForDialog("Preview", kWindowTimeout, run.child().id);
+    ASSERT_NE(nullptr, preview);
+    auto litFrames = [&] {
+        std::vector<std::uint8_t> bytes = support::ReadBytes(trace);
+        std::vector<support::Frame> frames = support::Frames(std::string(bytes.begin(), bytes.end()));
+        return std::count_if(frames.begin(), frames.end(),
+                             [](const support::Frame& f) { return f.lit > 0; });
+    };
+    EXPECT_TRUE(robot::WaitFor([&] { return litFrames() >= 3; }, kWindowTimeout));
+    EXPECT_EQ(1u, run.Finish());
+    EXPECT_TRUE(run.previewShown);
+}
+
 TEST(Install, WithTheBoxClearedLeavesQuadrixOut)
 {
     support::CreationWatch watch(support::TempDirectory());
