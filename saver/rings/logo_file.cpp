@@ -110,16 +110,21 @@ bool CheckBitmapFile(const char* path)
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.Get() == INVALID_HANDLE_VALUE || GetFileType(file.Get()) != FILE_TYPE_DISK)
         return false;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < kFileHeaderSize + 12 ||
-        size.QuadPart > kMaxLogoFileSize)
+    // GetFileSize, not GetFileSizeEx, which Windows 95 and NT 4 lack; a
+    // file of 4 GiB or more has a high part and is refused as too large.
+    DWORD high = 0;
+    DWORD low = GetFileSize(file.Get(), &high);
+    if ((low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0)
+        return false;
+    const long long size = low;
+    if (size < kFileHeaderSize + 12 || size > kMaxLogoFileSize)
         return false;
     BYTE head[kFileHeaderSize + 124] = {};
     DWORD got = 0;
     if (!ReadFile(file.Get(), head, sizeof head, &got, nullptr))
         return false;
     BitmapShape shape{};
-    return ReadShape(head, got, &shape) && PlausibleShape(shape, size.QuadPart);
+    return ReadShape(head, got, &shape) && PlausibleShape(shape, size);
 }
 
 // The pixels of a loaded bitmap as R, G, B rows from the top.
