@@ -244,6 +244,23 @@ void PrintRenderer()
                 version ? reinterpret_cast<const char*>(version) : "?");
 }
 
+// What every frame costs before any ring: clearing and swapping the
+// window's size, straight on opengl32.
+void PrintEmptyFrame(TSglPanel& panel, double seconds)
+{
+    HDC dc = panel.DC();
+    auto empty = [&] {
+        glClear(GL_COLOR_BUFFER_BIT);
+        SwapBuffers(dc);
+    };
+    Timing best;
+    for (int round = 0; round < kRounds; ++round) {
+        PumpMessages();
+        best = Better(best, TimeFrames(empty, [] { glFinish(); }, seconds));
+    }
+    std::printf("empty frame (clear and swap only): %.1f fps, %.2f ms\n", best.Fps(), best.Ms());
+}
+
 // Draws this moment once both ways and compares the back buffers.
 long CompareFrames(TSglPanel& panel, BenchOwner& owner, const RawFrame& raw)
 {
@@ -309,8 +326,10 @@ void RunCase(const BenchCase& c, double seconds, bool first, CaseResult& result)
     {
         TSglPanel panel(window, &owner);
         if (panel.GLHandleNeeded()) {
-            if (first)
+            if (first) {
                 PrintRenderer();
+                PrintEmptyFrame(panel, seconds);
+            }
             MeasureOnPanel(panel, owner, scene, seconds, result);
         } else {
             FormatText(result.error, sizeof result.error, "no OpenGL context: %s", owner.Error());
