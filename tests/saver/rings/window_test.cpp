@@ -13,6 +13,7 @@
 #include "saver/framework/sgl.h"
 #include "saver/rings/anim_timer.h"
 #include "saver/rings/orbelle_scene.h"
+#include "saver/rings/scene_window.h"
 #include "support.h"
 
 namespace {
@@ -132,33 +133,14 @@ TEST(AnimTimer, ManyTimersComeAndGo)
 //   ctest -R wine.rings.window   (with that variable exported)
 const int kWidth = 128, kHeight = 96;
 
-LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND MakeWindow()
-{
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_OWNDC;
-    wc.lpfnWndProc = &PlainProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "RingsTestWindow";
-    RegisterClassExA(&wc);
-    return CreateWindowExA(0, "RingsTestWindow", "rings", WS_POPUP | WS_VISIBLE, 0, 0, kWidth,
-                           kHeight, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
 using Pixels = std::vector<unsigned char>; // RGB rows, bottom row first
 
-class SceneOwner : public TSglPanelEvents {
+// Reads each frame back before the swap.
+class SceneOwner : public TSceneWindowOwner {
 public:
-    explicit SceneOwner(TOrbelleScene& scene) : scene_(scene) {}
-    void SglPanelGLInit(TSglPanel& panel) override { scene_.GLInit(panel); }
-    void SglPanelGLPaint(TSglPanel& panel) override
+    explicit SceneOwner(TOrbelleScene& scene) : TSceneWindowOwner(scene) {}
+    void FrameDrawn(TSglPanel&) override
     {
-        scene_.DrawFrame();
         std::vector<unsigned char> rgba(kWidth * kHeight * 4);
         if (sglReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data())) {
             pixels.resize(kWidth * kHeight * 3);
@@ -166,14 +148,8 @@ public:
                 for (int c = 0; c < 3; ++c)
                     pixels[i * 3 + c] = rgba[i * 4 + c];
         }
-        panel.SwapBuffers();
     }
-    void SglPanelGLError(TSglPanel&, const char* text) override { error = text; }
     Pixels pixels;
-    std::string error;
-
-private:
-    TOrbelleScene& scene_;
 };
 
 struct FrameCase {
@@ -192,7 +168,7 @@ Pixels Render(const FrameCase& c)
     TOrbelleScene scene(settings, 4242);
     scene.AdvanceTo(1000);
     scene.AdvanceTo(1000 + 2500); // 25 time units
-    HWND window = MakeWindow();
+    HWND window = MakeSceneWindow(kWidth, kHeight);
     SceneOwner owner(scene);
     Pixels pixels;
     {
@@ -201,7 +177,7 @@ Pixels Render(const FrameCase& c)
             panel.Paint();
             pixels = owner.pixels;
         }
-        EXPECT_EQ("", owner.error);
+        EXPECT_STREQ("", owner.Error());
     }
     DestroyWindow(window);
     return pixels;
