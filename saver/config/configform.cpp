@@ -73,13 +73,27 @@ bool ChooseFile(HWND owner, const char* filter, const char* extension, const cha
     return GetOpenFileNameA(&ofn) != 0;
 }
 
+// Track bars, tabs and up-down controls. InitCommonControlsEx came with
+// version 4.70 of the common controls; the first Windows 95 has 4.00, whose
+// InitCommonControls registers the same classes.
+void RegisterCommonControls()
+{
+    using InitProc = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    HMODULE library = GetModuleHandleA("COMCTL32.DLL");
+    auto init = library ? reinterpret_cast<InitProc>(reinterpret_cast<void*>(
+                              GetProcAddress(library, "InitCommonControlsEx")))
+                        : nullptr;
+    INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                     ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
+    if (!init || !init(&controls))
+        InitCommonControls();
+}
+
 } // namespace
 
 TConfigForm::TConfigForm(TScrMode kind) : TScrDialog(kind, "ORBELLECONFIG")
 {
-    INITCOMMONCONTROLSEX controls = {sizeof controls,
-                                     ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
-    InitCommonControlsEx(&controls);
+    RegisterCommonControls();
     OwnProjectName(project_, sizeof project_);
     LoadSettings(project_, &settings_);
     shared_ = LoadSharedSettings();

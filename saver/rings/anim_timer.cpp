@@ -147,8 +147,13 @@ bool TAnimTimer::Start()
         if (!RegisterClassExA(&wc))
             return false;
     }
+    // A message-only window where the system has them (Windows 2000 on);
+    // before that, a hidden top-level window does the same work.
     window_ = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
+    if (!window_)
+        window_ = CreateWindowExA(0, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
     if (!window_)
         return false;
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
