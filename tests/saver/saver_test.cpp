@@ -324,7 +324,7 @@ TEST(SaverFullScreen, CoversTheScreenHidesTheCursorAndFlagsTheSaverRunning)
     // Frames reach the screen: the full-screen window is top-level.
     ASSERT_TRUE(robot::WaitFor([] { return Frames(Trace()).size() >= 4; }, kWindowMs));
     EXPECT_GT(Frames(Trace()).back().lit, 0u);
-    robot::Screenshot(support::ArtifactPath("saver-framework.png"));
+    robot::Screenshot(support::ArtifactPath("saver.png"));
     EXPECT_TRUE(StaysRunning(saver.child));
     robot::SendKey(saver.window, VK_SPACE);
     EXPECT_EQ(0u, robot::WaitExit(saver.child, kExitMs));
