@@ -2,9 +2,10 @@
 # wine-prefix.sh DIR: makes DIR a clean, ready Wine prefix unless it already is one.
 # The prefix is made once (wineboot takes ~15 s) and then copied for every run.
 set -euo pipefail
-dir=$1
+# Wine takes only an absolute WINEPREFIX: a relative one makes nothing.
+mkdir -p "$(dirname "$1")"
+dir=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 [ -f "$dir/.ready" ] && exit 0
-mkdir -p "$(dirname "$dir")"
 exec 9>"$dir.lock"
 flock 9
 [ -f "$dir/.ready" ] && exit 0
