@@ -2,6 +2,7 @@
 // what was done, and the conclusion.
 #include <climits>
 
+#include "common/process.h"
 #include "common/text.h"
 #include "uninstall/rules.h"
 #include "uninstall/unglimex.h"
@@ -38,20 +39,9 @@ bool PerformCommand(const char* commandText)
         Sleep(SleepMilliseconds(commandText));
         return true;
     }
-    char commandLine[kArgumentSize + 1];
+    char commandLine[kArgumentSize + 1]; // CreateProcessA may write into it
     CopyText(commandLine, sizeof commandLine, commandText);
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
-    ZeroMemory(&process, sizeof process);
-    if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return false;
-    CloseHandle(process.hThread);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hProcess);
-    return true;
+    return RunAndWait(commandLine) != 0;
 }
 
 // Runs "<prefix>1", "<prefix>2", ... until the first number that has no value.
