@@ -94,6 +94,14 @@ TEST(ConfigDialog, TheFirstOpeningHintsAtTheDriverOnceEvenWhenCancelled)
     EXPECT_TRUE(ReadDword(kKey, "Told3dfx", &told));
     EXPECT_EQ(1u, told);
     EXPECT_EQ("<missing>", ReadText(kKey, "Velocity")) << "Cancel stores no setting";
+    // The saver prepares the shared screen-saver values at every start, so a
+    // fresh profile has them after a Cancel too.
+    DWORD threshold = 0, delay = 0;
+    EXPECT_TRUE(ReadDword(kShared, "Mouse Threshold", &threshold));
+    EXPECT_EQ(100u, threshold);
+    EXPECT_TRUE(ReadDword(kShared, "Password Delay", &delay));
+    EXPECT_EQ(30u, delay);
+    EXPECT_EQ("----", ReadText(kShared, "Mouse Corners"));
 
     Dialog second = Open();
     ASSERT_NE(nullptr, second.window);
@@ -213,6 +221,64 @@ TEST(ConfigDialog, ShiftClicksOnTheLabelsAskForHiddenOptions)
     EXPECT_TRUE(ReadDword(kKey, "Sync", &value));
     EXPECT_EQ(0u, value);
     EXPECT_TRUE(ReadDword(kKey, "ExtraDetail", &value));
+    EXPECT_EQ(1u, value);
+}
+
+// Answers the file dialog with a path typed into its file-name box.
+void ChooseInFileDialog(const Dialog& d, const std::string& path)
+{
+    HWND open = robot::WaitForDialog("Open", kWaitMs, d.child.id);
+    ASSERT_NE(nullptr, open);
+    const int kFileNameBox = 0x47c; // the file dialog's "File name" combo box
+    ASSERT_TRUE(SetDlgItemTextA(open, kFileNameBox, path.c_str()));
+    robot::Press(open, IDOK);
+    ASSERT_TRUE(robot::WaitUntilGone(open, kWaitMs));
+}
+
+void AskForOwnImage(const Dialog& d)
+{
+    robot::MessageBoxView ask = ShiftClick(d, IDC_SHOWLOGO, "Orbelle");
+    ASSERT_NE(nullptr, ask.window);
+    EXPECT_EQ("Do you want to choose your own image?", ask.text);
+    robot::Press(ask.window, IDYES);
+    ASSERT_TRUE(robot::WaitUntilGone(ask.window, kWaitMs));
+}
+
+TEST(ConfigDialog, ShiftClickOnShowLogoChoosesAnImageThatLoads)
+{
+    WriteDword(kKey, "UseImage", 0); // the click ticks the box
+    const std::string notAnImage = support::TempDirectory() + "notes.bmp";
+    const char text[] = "not a bitmap at all";
+    HANDLE file = CreateFileA(notAnImage.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD written = 0;
+    WriteFile(file, text, sizeof text, &written, nullptr);
+    CloseHandle(file);
+    const std::string logo = support::WinPath(ORBELLE_LOGO);
+
+    Dialog d = Open();
+    ASSERT_NE(nullptr, d.window);
+    AnswerHint(d); // and the "Driver" page is in front
+    robot::Settle(d.child, 300);
+    AskForOwnImage(d);
+    ChooseInFileDialog(d, notAnImage);
+    robot::MessageBoxView error = robot::WaitForMessageBox("Error", kWaitMs, d.child.id);
+    ASSERT_NE(nullptr, error.window);
+    EXPECT_EQ("Unable to load image.", error.text);
+    robot::Press(error.window, IDOK);
+    ASSERT_TRUE(robot::WaitUntilGone(error.window, kWaitMs));
+
+    // Untick, then tick again with Shift for a picture that loads.
+    robot::Press(d.window, IDC_SHOWLOGO);
+    ASSERT_TRUE(robot::WaitFor([&] { return !robot::IsChecked(d.window, IDC_SHOWLOGO); }, kWaitMs));
+    AskForOwnImage(d);
+    ChooseInFileDialog(d, logo);
+    EXPECT_TRUE(robot::IsChecked(d.window, IDC_SHOWLOGO));
+    Finish(d, IDOK);
+
+    EXPECT_EQ(logo, ReadText(kKey, "FileName"));
+    DWORD value = 0;
+    EXPECT_TRUE(ReadDword(kKey, "UseImage", &value));
     EXPECT_EQ(1u, value);
 }
 
