@@ -282,6 +282,32 @@ TEST(ConfigDialog, ShiftClickOnShowLogoChoosesAnImageThatLoads)
     EXPECT_EQ(1u, value);
 }
 
+// "Driver..." adds a driver file of the user's: a 3dfx one switches the
+// screen modes to the 3dfx list, and OK stores its full path twice.
+TEST(ConfigDialog, ADriverChosenByFileIsListedSelectedAndStored)
+{
+    const std::string driver = support::WinPath(SAVER_DRIVERS "/my3DFXgl.dll");
+    Dialog d = Open();
+    ASSERT_NE(nullptr, d.window);
+    AnswerHint(d); // and the "Driver" page is in front
+    HWND list = GetDlgItem(d.window, IDC_DRIVERS);
+    const LRESULT before = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    robot::Press(d.window, IDC_DRIVERBUTTON);
+    ChooseInFileDialog(d, driver);
+
+    ASSERT_TRUE(robot::WaitFor([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == before + 1; }, kWaitMs));
+    const int selected = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
+    EXPECT_GE(selected, 0);
+    HWND modes = GetDlgItem(d.window, IDC_MODE);
+    EXPECT_EQ(4, SendMessageA(modes, CB_GETCOUNT, 0, 0)) << "the 3dfx list";
+    EXPECT_EQ("512x384", robot::ItemText(d.window, IDC_MODE));
+    Finish(d, IDOK);
+
+    EXPECT_EQ(driver, ReadText(kKey, "Driver"));
+    EXPECT_EQ(driver, ReadText(kKey, "DriverPath"));
+    EXPECT_EQ("512x384", ReadText(kKey, "Mode"));
+}
+
 TEST(ConfigDialog, CornersAreChosenFromAPopupMenu)
 {
     WriteDword(kKey, "Told3dfx", 1);
