@@ -40,6 +40,10 @@ public:
 protected:
     // The ordinary handling after the rules; the base gives DefWindowProcA.
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Takes the cursor's position as the start again: a 3dfx panel moves
+    // the cursor into itself when it takes the screen, and that is no
+    // user's movement.
+    void RenewStartPosition() { GetCursorPos(&start_); }
 
 private:
     static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

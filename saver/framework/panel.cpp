@@ -53,6 +53,9 @@ void TSglPanel::SetglDriver(const char* driver)
     if (lstrcmpiA(driver_, driver ? driver : "") == 0)
         return;
     InvalidateGLHandle();
+    // One driver is loaded per process: the next context must come from the
+    // new one (a dialog over a 3dfx saver needs the system's OpenGL).
+    sglFreeLibrary();
     CopyText(driver_, sizeof driver_, driver ? driver : "");
     failed_ = false;
 }
@@ -103,8 +106,12 @@ bool TSglPanel::GLHandleNeeded()
         return false;
     }
     EnterMode();
-    if (events_)
+    if (events_) {
         events_->SglPanelGLInit(*this);
+        if (resizePending_)
+            events_->SglPanelResize(*this);
+    }
+    resizePending_ = false;
     return true;
 }
 
@@ -145,8 +152,9 @@ void TSglPanel::Size3dfx()
     SetWindowPos(window_, nullptr, 0, 0, width, height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ScrDebug(tlUsr, "TSglPanel: sized for 3dfx to %dx%d", width, height);
-    if (events_)
-        events_->SglPanelResize(*this);
+    // The driver is not loaded yet; the owner's resize handler sets up
+    // OpenGL, so it runs once the context is current.
+    resizePending_ = true;
 }
 
 void TSglPanel::Restore3dfxSize()

@@ -102,6 +102,7 @@ private:
     bool entered_ = false;
     bool subclassed_ = false;
     bool resized3dfx_ = false;
+    bool resizePending_ = false;
     RECT saved3dfx_ = {};
     bool clipped_ = false;
     RECT savedClip_ = {};

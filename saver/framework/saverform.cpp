@@ -109,6 +109,7 @@ void TSaverForm::Tick()
 void TSaverForm::SglPanelGLInit(TSglPanel& panel)
 {
     ScrDebug(tlUsr, "TSaverForm: OpenGL ready, %dx%d", panel.Width(), panel.Height());
+    RenewStartPosition();
     if (scene_)
         scene_->GLInit(panel);
 }

@@ -368,6 +368,38 @@ TEST(SaverFullScreen, MouseMayMoveExactlyTheThresholdButNoFurther)
     EXPECT_TRUE(TraceHas("mouse moved 31,40 beyond 50")) << Trace();
 }
 
+// A 3dfx driver (here a test driver that forwards to the system OpenGL) in
+// full screen: the panel is sized for the requested mode and the mouse is
+// clipped to it; the saver draws there and keeps running.
+TEST(SaverFullScreen, AThreeDfxDriverDrawsInItsPanelAndKeepsRunning)
+{
+    const std::string driver = support::WinPath(SAVER_DRIVERS "/my3DFXgl.dll");
+    const char mode[] = "640x480";
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\GlimMex\\orbelle", 0,
+                                             nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+    RegSetValueExA(key, "Driver", 0, REG_SZ, reinterpret_cast<const BYTE*>(driver.c_str()),
+                   static_cast<DWORD>(driver.size() + 1));
+    RegSetValueExA(key, "Mode", 0, REG_SZ, reinterpret_cast<const BYTE*>(mode), sizeof mode);
+    RegCloseKey(key);
+
+    FullScreen saver({900, 700});
+    ASSERT_NE(nullptr, saver.window);
+    EXPECT_TRUE(StaysRunning(saver.child, 1500)) << Trace();
+    ASSERT_TRUE(robot::WaitFor([] { return !Frames(Trace()).empty(); }, kWindowMs)) << Trace();
+    const support::Frame last = Frames(Trace()).back();
+    EXPECT_EQ(640, last.width);
+    EXPECT_EQ(480, last.height);
+    EXPECT_GT(last.lit, 0u);
+    // The cursor was moved into the panel, scaled from the screen's size.
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    EXPECT_LT(cursor.x, 640);
+    EXPECT_LT(cursor.y, 480);
+    EXPECT_TRUE(StaysRunning(saver.child, 500));
+    EXPECT_FALSE(TraceHas("mouse moved")) << Trace();
+}
+
 TEST(SaverFullScreen, MovesRightAfterADisplayChangeAreIgnored)
 {
     FullScreen saver({500, 400});

@@ -138,10 +138,15 @@ public:
         green = pixel[1];
         panel.SwapBuffers();
     }
-    void SglPanelResize(TSglPanel&) override { ++resizes; }
+    void SglPanelResize(TSglPanel& panel) override
+    {
+        ++resizes;
+        contextAtResize = panel.Context() != nullptr && sglLibrary() != nullptr;
+    }
     void SglPanelGLError(TSglPanel&, const char* text) override { error = text; }
     int inits = 0;
     int resizes = 0;
+    bool contextAtResize = false;
     int red = -1;
     int green = -1;
     std::string error;
@@ -175,6 +180,27 @@ TEST(SglPanel, DrawsThroughTheChosenDriverAndSubclassesItsWindow)
         // A new context on the same window keeps its pixel format.
         ASSERT_TRUE(panel.GLHandleNeeded()) << owner.error;
         EXPECT_EQ(2, owner.inits);
+    }
+    DestroyWindow(window);
+    sglFreeLibrary();
+}
+
+TEST(SglPanel, ChangingTheDriverLoadsTheNewOne)
+{
+    HWND window = MakeWindow(100, 100);
+    PanelOwner owner;
+    {
+        TSglPanel panel(window, &owner);
+        const std::string forwarding = Driver("forwardgl.dll");
+        panel.SetglDriver(forwarding.c_str());
+        ASSERT_TRUE(panel.GLHandleNeeded()) << owner.error;
+        EXPECT_EQ(GetModuleHandleA(forwarding.c_str()), sglLibrary());
+        panel.SetglDriver("OPENGL32.DLL");
+        EXPECT_EQ(nullptr, panel.Context());
+        ASSERT_TRUE(panel.GLHandleNeeded()) << owner.error;
+        EXPECT_EQ(GetModuleHandleA("opengl32.dll"), sglLibrary());
+        panel.Paint();
+        EXPECT_EQ(255, owner.red);
     }
     DestroyWindow(window);
     sglFreeLibrary();
@@ -214,6 +240,7 @@ TEST(SglPanel, ThreeDfxDriverSizesThePanelFromTheRequestedHeight)
         EXPECT_EQ(row.width, ClientSize(window).cx);
         EXPECT_EQ(row.height, ClientSize(window).cy);
         EXPECT_EQ(1, owner.resizes);
+        EXPECT_TRUE(owner.contextAtResize) << "the handler may set up OpenGL";
         panel.Paint();
         EXPECT_EQ(255, owner.red);
         // Leaving the mode gives the window its own size back and frees the mouse.
