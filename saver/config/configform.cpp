@@ -161,7 +161,8 @@ void TConfigForm::FillGeneral()
     SendMessageA(Item(IDC_SENSITIVITY), CB_SETCURSEL, MouseRangeIndex(shared_.mouseThreshold), 0);
     for (const ValueRange& range : kPasswordDelayRanges)
         SendMessageA(Item(IDC_WAITUNIT), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(range.caption));
-    SendMessageA(Item(IDC_WAITSPIN), UDM_SETRANGE32, 0, 3600);
+    // UDM_SETRANGE32 needs common controls 4.71; the 16-bit range suffices.
+    SendMessageA(Item(IDC_WAITSPIN), UDM_SETRANGE, 0, MAKELPARAM(3600, 0));
     ShowWait();
 }
 
@@ -376,7 +377,13 @@ void TConfigForm::DriverSelected()
         FillModes(false);
         return;
     }
-    FileNamePart(settings_.driver, sizeof settings_.driver, list[index].fileName);
+    // The user's own driver file lies outside the library search: it keeps
+    // its path. The others are found by name where the system looks.
+    const char* file = list[index].fileName;
+    if (settings_.driverPath[0] && lstrcmpiA(file, settings_.driverPath) == 0)
+        CopyText(settings_.driver, sizeof settings_.driver, file);
+    else
+        FileNamePart(settings_.driver, sizeof settings_.driver, file);
     FillModes(list[index].is3dfx);
 }
 

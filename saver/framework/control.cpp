@@ -278,11 +278,13 @@ void TScrControl::PerformFull()
 {
     TScrForm* form = ScrCreateForm(FormFullScreen, smSFull);
     if (!form) {
-        if (ScrCreateDialog(FormFullScreen, smSFull) == nullptr)
+        TScrDialog* dialog = ScrCreateDialog(FormFullScreen, smSFull);
+        if (dialog == nullptr)
             ScrDebug(tlErr, "No saver form found. Did you include ScrSysDefs in the main project? "
                      "FormFullScreen='%s'", FormFullScreen);
         else
             ScrDebug(tlErr, "Saver class doesn't descend from TScrForm");
+        delete dialog;
         Terminate();
         return;
     }

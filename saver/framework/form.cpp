@@ -309,10 +309,14 @@ void TScrForm::RecordStart()
 
 void TScrForm::ReadSharedValues()
 {
-    mouseThreshold_ = static_cast<int>(ReadDword(HKEY_CURRENT_USER, kScreenSaversKey,
-                                                 "Mouse Threshold", 100));
-    passwordDelay_ = static_cast<int>(ReadDword(HKEY_CURRENT_USER, kScreenSaversKey,
-                                                "Password Delay", 30));
+    // Bounded, so that neither the squared distance nor the delay in
+    // milliseconds can overflow: 999999 pixels already means "ignore the
+    // mouse", and an hour is the longest delay the settings offer.
+    const DWORD kMostPixels = 999999, kMostSeconds = 3600;
+    DWORD threshold = ReadDword(HKEY_CURRENT_USER, kScreenSaversKey, "Mouse Threshold", 100);
+    DWORD delay = ReadDword(HKEY_CURRENT_USER, kScreenSaversKey, "Password Delay", 30);
+    mouseThreshold_ = static_cast<int>(threshold < kMostPixels ? threshold : kMostPixels);
+    passwordDelay_ = static_cast<int>(delay < kMostSeconds ? delay : kMostSeconds);
 }
 
 bool TScrForm::TestRequirePassword()

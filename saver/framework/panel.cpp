@@ -62,14 +62,14 @@ void TSglPanel::SetglDriver(const char* driver)
 
 int TSglPanel::Width() const
 {
-    RECT r;
+    RECT r = {};
     GetClientRect(window_, &r);
     return r.right - r.left;
 }
 
 int TSglPanel::Height() const
 {
-    RECT r;
+    RECT r = {};
     GetClientRect(window_, &r);
     return r.bottom - r.top;
 }
@@ -210,8 +210,8 @@ bool TSglPanel::CreateContext()
     }
     sglMakeCurrent(dc_, context_);
     if (hasColor)
-        sglClearColor(GetRValue(Color) / 256.0f, GetGValue(Color) / 256.0f,
-                      GetBValue(Color) / 256.0f, 0.0f);
+        sglClearColor(GetRValue(Color) / 255.0f, GetGValue(Color) / 255.0f,
+                      GetBValue(Color) / 255.0f, 0.0f);
     return true;
 }
 

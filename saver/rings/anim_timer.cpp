@@ -174,7 +174,9 @@ bool TAnimTimer::Start()
         Stop();
         return false;
     }
-    SetThreadPriority(thread, shared_->priority - 1);
+    // One step below the caller's, where there is a step below.
+    if (shared_->priority > THREAD_PRIORITY_LOWEST && shared_->priority <= THREAD_PRIORITY_HIGHEST)
+        SetThreadPriority(thread, shared_->priority - 1);
     ResumeThread(thread);
     CloseHandle(thread);
     return true;
@@ -182,13 +184,16 @@ bool TAnimTimer::Start()
 
 void TAnimTimer::Stop()
 {
+    // The worker is told first, so that it sends nothing more to a window
+    // whose handle the system may soon give to another.
+    if (shared_)
+        StopShared(shared_);
     if (window_) {
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
         window_ = nullptr;
     }
     if (shared_) {
-        StopShared(shared_);
         Release(shared_);
         shared_ = nullptr;
     }

@@ -74,6 +74,13 @@ void Choose(HWND dialog, int id, int index)
 }
 
 // The saver's configuration mode ends with 0 whichever button closed it.
+void SelectListEntry(HWND dialog, int id, int index)
+{
+    SendMessageA(GetDlgItem(dialog, id), LB_SETCURSEL, index, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
 void Finish(Dialog& d, int button)
 {
     robot::Press(d.window, button);
@@ -300,6 +307,12 @@ TEST(ConfigDialog, ADriverChosenByFileIsListedSelectedAndStored)
     EXPECT_GE(selected, 0);
     HWND modes = GetDlgItem(d.window, IDC_MODE);
     EXPECT_EQ(4, SendMessageA(modes, CB_GETCOUNT, 0, 0)) << "the 3dfx list";
+    EXPECT_EQ("512x384", robot::ItemText(d.window, IDC_MODE));
+    // Another entry, then this one again, as a user clicking in the list:
+    // the user's file keeps its full path.
+    SelectListEntry(d.window, IDC_DRIVERS, selected == 0 ? 1 : 0);
+    EXPECT_EQ("normal", robot::ItemText(d.window, IDC_MODE)) << "the system's modes";
+    SelectListEntry(d.window, IDC_DRIVERS, selected);
     EXPECT_EQ("512x384", robot::ItemText(d.window, IDC_MODE));
     Finish(d, IDOK);
 
