@@ -192,12 +192,12 @@ bool RemoveKeyItem(const char* specification)
 void RemoveItems(RemovalRun* run)
 {
     for (DWORD index = 0;; ++index) {
+        // Only the name matters; a value with more data than any buffer
+        // (written by someone else) must not stop the removal for good.
         char name[kArgumentSize];
         DWORD nameLength = sizeof name;
-        BYTE data[kArgumentSize];
-        DWORD dataLength = sizeof data;
         LONG result = RegEnumValueA(run->TokenKey, index, name, &nameLength, nullptr, nullptr,
-                                    data, &dataLength);
+                                    nullptr, nullptr);
         if (result == ERROR_NO_MORE_ITEMS)
             return;
         if (result != ERROR_SUCCESS) {

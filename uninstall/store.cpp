@@ -113,10 +113,8 @@ void BuildTokenLine(HKEY database, const char* token, char* line)
     bool named = false;
     for (DWORD index = 0; room; ++index) {
         char name[kArgumentSize];
-        DWORD nameLength = sizeof name;
-        BYTE data[kArgumentSize];
-        DWORD dataLength = sizeof data;
-        result = RegEnumValueA(key, index, name, &nameLength, nullptr, nullptr, data, &dataLength);
+        DWORD nameLength = sizeof name; // the names only, whatever their data
+        result = RegEnumValueA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
         if (result == ERROR_NO_MORE_ITEMS) {
             if (!named)
                 room = AppendToListingLine(line, "no files");

@@ -538,6 +538,25 @@ TEST_F(Unglimex, AFileOrKeyAlreadyGoneCountsAsRemoved)
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, TokenPath("gone")));
 }
 
+// An item value that another program gave more data than the helper ever
+// stores: only its name matters, so it is removed like any other.
+TEST_F(Unglimex, AnItemWithLargeDataIsRemovedAllTheSame)
+{
+    RegisterKeeper();
+    WriteTextFile(InWindows("large.dat"), "large");
+    RunQuietly("/desc large Large");
+    RunQuietly("/add large " + InWindows("large.dat"));
+    const std::string bulky(3000, 'x');
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, TokenPath("large").c_str(),
+                                             InWindows("large.dat").c_str(), REG_SZ, bulky.c_str(),
+                                             static_cast<DWORD>(bulky.size() + 1)));
+    RunResult run = RunUnglimex("/remove large");
+    ASSERT_EQ(2u, run.boxes.size());
+    ExpectBox(run.boxes[1], "Uninstall", "Large has been removed.");
+    EXPECT_FALSE(support::FileExists(InWindows("large.dat")));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, TokenPath("large")));
+}
+
 TEST_F(Unglimex, TheLastTokenTakesTheDatabaseAndTheProgramWithIt)
 {
     WriteTextFile(InWindows("last.dat"), "last");
@@ -589,14 +608,13 @@ TEST_F(Unglimex, ADescriptionTooLongToReadBackIsReported)
     RegisterKeeper();
     WriteString(HKEY_LOCAL_MACHINE, TokenPath("big"), "", std::string(1500, 'b'));
     WriteString(HKEY_LOCAL_MACHINE, TokenPath("big"), "C:\\f", " ");
-    // The value enumeration reads the data too (1000 bytes), so it stops at
-    // the same value.
+    // The listing reports the description it cannot read and still names
+    // the items: their enumeration reads names only.
     RunResult listing = RunUnglimex("");
     ASSERT_EQ(1u, listing.boxes.size());
     EXPECT_NE(std::string::npos,
               listing.boxes[0].text.find("(big) - *" + support::SystemText(ERROR_MORE_DATA) +
-                                         " - *" + support::SystemText(ERROR_MORE_DATA) +
-                                         " - \r\n"))
+                                         " - 'C:\\f' \r\n"))
         << listing.boxes[0].text;
 
     RunResult run = RunUnglimex("/remove big");
