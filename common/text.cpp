@@ -25,17 +25,23 @@ bool AppendText(char* dst, std::size_t size, const char* src)
     return CopyText(dst + used, size - used, src);
 }
 
-bool FormatText(char* dst, std::size_t size, const char* format, ...)
+bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args)
 {
     if (size == 0)
         return false;
-    va_list args;
-    va_start(args, format);
     int written = std::vsnprintf(dst, size, format, args);
-    va_end(args);
     if (written < 0) {
         dst[0] = '\0';
         return false;
     }
     return static_cast<std::size_t>(written) < size;
+}
+
+bool FormatText(char* dst, std::size_t size, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    bool whole = FormatTextV(dst, size, format, args);
+    va_end(args);
+    return whole;
 }

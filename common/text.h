@@ -1,5 +1,6 @@
 // Bounded text copies and formats. No windows.h: also built natively.
 #pragma once
+#include <cstdarg>
 #include <cstddef>
 
 // Copies src into dst (size bytes, terminator included). Always terminates
@@ -14,5 +15,12 @@ bool AppendText(char* dst, std::size_t size, const char* src);
 bool FormatText(char* dst, std::size_t size, const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 3, 4)))
+#endif
+    ;
+
+// The same with the arguments of a variadic caller.
+bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 3, 0)))
 #endif
     ;

@@ -1,5 +1,4 @@
 #include <cstdarg>
-#include <cstdio>
 
 #include "common/syserror.h"
 #include "common/text.h"
@@ -10,10 +9,8 @@ void ShowMessage(const char* caption, UINT style, const char* format, ...)
     char text[kMessageSize];
     va_list args;
     va_start(args, format);
-    int written = std::vsnprintf(text, sizeof text, format, args);
+    FormatTextV(text, sizeof text, format, args);
     va_end(args);
-    if (written < 0)
-        text[0] = '\0';
     MessageBoxA(nullptr, text, caption, style);
 }
 

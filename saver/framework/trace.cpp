@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdarg>
-#include <cstdio>
 
 #include "common/paths.h"
 #include "common/text.h"
@@ -70,10 +69,8 @@ void ScrDebug(TScrTraceLevel level, const char* format, ...)
     char line[kLineSize];
     va_list args;
     va_start(args, format);
-    int length = std::vsnprintf(line, sizeof line - 2, format, args);
+    FormatTextV(line, sizeof line - 2, format, args); // room for the line end
     va_end(args);
-    if (length < 0)
-        line[0] = '\0';
     AppendText(line, sizeof line, "\r\n");
     OutputDebugStringA(line);
     if (gFile[0])
