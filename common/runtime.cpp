@@ -18,9 +18,15 @@ namespace {
     ExitProcess(3); // not reached: FatalAppExitA ends the process
 }
 
+// Null when the heap has no room; a zero-size request still gets a block.
+void* TryAllocate(std::size_t size) noexcept
+{
+    return HeapAlloc(GetProcessHeap(), 0, size ? size : 1);
+}
+
 void* Allocate(std::size_t size)
 {
-    void* block = HeapAlloc(GetProcessHeap(), 0, size ? size : 1);
+    void* block = TryAllocate(size);
     if (!block)
         Fail("Out of memory.");
     return block;
@@ -36,14 +42,8 @@ void Release(void* block)
 
 void* operator new(std::size_t size) { return Allocate(size); }
 void* operator new[](std::size_t size) { return Allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    return HeapAlloc(GetProcessHeap(), 0, size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    return HeapAlloc(GetProcessHeap(), 0, size ? size : 1);
-}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return TryAllocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return TryAllocate(size); }
 void operator delete(void* block) noexcept { Release(block); }
 void operator delete[](void* block) noexcept { Release(block); }
 void operator delete(void* block, std::size_t) noexcept { Release(block); }
