@@ -1,0 +1,86 @@
+// What the parts of quadrix.dll share inside the module: the module handle,
+// the private messages, the block shared by every process that loads the
+// module (guarded by named mutexes), the corner setting and the options.
+#pragma once
+#include <windows.h>
+
+extern HINSTANCE gModule;
+
+// Private messages: WM_APP with the code in wParam.
+constexpr UINT WM_HOTCORNERS = WM_APP;
+enum HotCornersCode : WPARAM {
+    HC_SERVICE_ENDED = 100,   // lParam 0; service to the notify list
+    HC_SERVICE_STARTED = 101, // lParam 0; service to the notify list
+    HC_FEEDBACK = 102,        // FeedbackState low 16 bits, corner high 16 bits
+    HC_CORNERS_CHANGED = 103, // packed corner codes
+    HC_SET_ICON = 104,        // 0 or 1
+    HC_SET_FEEDBACK = 105,    // 0 or 1
+    HC_GET_ICON = 106,        // answers 0 or 1
+    HC_GET_FEEDBACK = 107,    // answers 0 or 1
+    HC_GET_STATE = 108,       // answers FeedbackState low, last corner high
+};
+// The tray icon's callback message (wParam the icon id, lParam the mouse message).
+constexpr UINT WM_TRAY_CALLBACK = WM_APP + 1;
+
+// Names every process agrees on.
+constexpr char kServiceClass[] = "QuadrixService";
+constexpr char kServiceMutexName[] = "QuadrixServiceMutex";
+constexpr char kListMutexName[] = "QuadrixListMutex";
+constexpr char kDialogMutexName[] = "QuadrixDialogWindowMutex";
+
+// Process attach and detach: the mutexes and the service window class.
+void AttachProcess(HINSTANCE module);
+void DetachProcess();
+
+// The service slot, under the service mutex. GetServiceWindow waits at most
+// 2000 ms (0 on time-out, without holding); a process that holds it already
+// counts one more hold. Every call is paired with ReleaseServiceWindow.
+HWND GetServiceWindow();
+void ReleaseServiceWindow();
+void SetServiceWindowSlot(HWND window); // only while holding the service mutex
+
+// The dialog and About slots, under the dialog-window mutex (1000 ms).
+bool GetDialogWindowMutex();
+void ReleaseDialogWindowMutex();
+HWND GetDialogWindowSlot();
+void SetDialogWindowSlot(HWND window);
+HWND GetAboutWindowSlot();
+void SetAboutWindowSlot(HWND window);
+
+// The notify and feedback lists (20 windows each, under the list mutex).
+void AddNotify(HWND window);
+void RemoveNotify(HWND window);
+void Notify(HWND excluded, UINT message, WPARAM wParam, LPARAM lParam);
+void AddFeedback(HWND window);
+void RemoveFeedback(HWND window);
+void Feedback(HWND excluded, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Reads "Mouse Corners" and, when it differs from the copy last seen by any
+// process, tells the notify list (HC_CORNERS_CHANGED) once.
+void HintCheckCorners(HWND excluded);
+
+// SendMessageA to the running service; 0 when none runs.
+LRESULT SendToService(UINT message, WPARAM wParam, LPARAM lParam);
+
+// The options, through the service when one runs, else the registry.
+int GetShowIcon();
+void SetShowIcon(int show);
+int GetShowFeedback();
+void SetShowFeedback(int show);
+
+// "Mouse Corners": four codes ('-', 'Y', 'N') in corner order.
+void ReadCornerSettings(char codes[4]);
+void WriteCornerSettings(const char codes[4]);
+
+// The registry options "Quadrix Tray Icon" and "Quadrix Feedback".
+extern const char kOptionTrayIcon[];
+extern const char kOptionFeedback[];
+int ReadOption(const char* name);
+void WriteOption(const char* name, int value);
+
+// Starts "rundll32 <module path>,<entry>" as a process of its own, not
+// waited for. Returns false when nothing was started.
+bool LaunchModuleEntry(const char* entry);
+
+// The service behind RunService: returns when the service has ended.
+void ServiceMain();
