@@ -6,8 +6,8 @@
 #include <cstddef>
 
 // Installs quadrix.dll into the Windows directory from the resource
-// resourceName. Returns non-zero when the module is in place.
-int InstallHotCorners(HWND owner, const char* resourceName);
+// resourceName. Returns true when the module is in place.
+bool InstallHotCorners(HWND owner, const char* resourceName);
 
 // What the registration command lines are made of (all zero-terminated).
 struct RegistrationNames {

@@ -1,5 +1,6 @@
+#include "common/owners.h"
 #include "common/paths.h"
-#include "installer/flow/flow.h"
+#include "installer/instance.h"
 #include "installer/payload/payload.h"
 
 bool MakeTempFile(char* tempName)
@@ -22,25 +23,26 @@ bool MakeTempFile(char* tempName)
     return true;
 }
 
-int ExtractResourceToFile(const char* fileName, const char* resourceName)
+bool ExtractResourceToFile(const char* fileName, const char* resourceName)
 {
-    HRSRC resource = FindResourceA(gInstance, resourceName, MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+    HRSRC resource = FindResourceA(gInstance, resourceName, RT_RCDATA);
     if (!resource)
-        return 0;
+        return false;
     DWORD size = SizeofResource(gInstance, resource);
     HGLOBAL loaded = LoadResource(gInstance, resource);
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     if (!bytes && size != 0)
-        return 0;
+        return false;
 
-    HANDLE file = CreateFileA(fileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
+    FileHandle file(CreateFileA(fileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
     DWORD written = 0;
-    BOOL ok = size == 0 || WriteFile(file, bytes, size, &written, nullptr);
+    bool ok = size == 0 || WriteFile(file.Get(), bytes, size, &written, nullptr);
+    // The caller reports the write's own error, not the close's.
     DWORD error = GetLastError();
-    CloseHandle(file);
+    file.Reset();
     SetLastError(error);
     return ok && written == size;
 }

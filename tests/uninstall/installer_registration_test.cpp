@@ -50,7 +50,12 @@ Installation Install(const std::string& setup, bool withHotCorners)
                 continue;
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            if (owner == child.id && robot::Text(window) == "Preview") {
+            // A window whose busy thread does not answer in time (the
+            // Preview dialog while it starts the saver) is read next round.
+            std::string caption = robot::Text(window);
+            if (caption.empty())
+                continue;
+            if (owner == child.id && caption == "Preview") {
                 result.previewShown = true;
                 robot::Press(window, kPreviewOk);
                 robot::WaitUntilGone(window, 5000);
