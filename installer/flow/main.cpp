@@ -103,7 +103,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     INT_PTR choice =
         DialogBoxParamA(gInstance, "DIALOG_PRELIM", flow.BackdropWindow, PrelimDialogProc, 0);
-    if (choice == kPrelimCancel)
+    // Only "&Install" is consent. Cancel, a dialog box that failed (-1) and
+    // one destroyed with its backdrop (closed by a task list, say) give
+    // anything else: nothing is installed.
+    if (choice != kPrelimInstall && choice != kPrelimInstallWithQuadrix)
         return 2;
     flow.HotCornersWanted = choice == kPrelimInstallWithQuadrix;
 

@@ -80,9 +80,15 @@ static void ShowExtractionError(HWND owner, const char* displayName, const char*
 {
     char systemText[kPathSize];
     GetSystemErrorText(systemText, sizeof systemText);
+    // Without a file made, the folder it was to go into is named instead.
+    char where[kMessageSize];
+    if (tempName[0] != '\0')
+        CopyText(where, sizeof where, tempName);
+    else
+        DescribeTempFolder(where, sizeof where);
     char text[kMessageSize];
     FormatText(text, sizeof text, "Unable to write %s to a temporary file %s.\r\n%s", displayName,
-               tempName, systemText);
+               where, systemText);
     MessageBoxA(owner, text, "Error", MB_ICONWARNING);
 }
 

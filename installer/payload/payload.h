@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
+
 #include "installer/payload/version_text.h"
 
 // What InstallPayload did with the destination, told to its handler.
@@ -40,12 +42,19 @@ bool InstallPayloadWith(HWND owner, const char* destination, const char* resourc
 
 // Creates an empty, uniquely named "sci" file in the temporary directory and
 // writes its full name into tempName (MAX_PATH bytes). Returns false, with
-// tempName empty and the last error set, when the temporary directory's path
-// is unusable or the file cannot be made.
+// tempName empty and the last error set, when the file cannot be made; a
+// temporary folder longer than MAX_PATH - 14 characters is refused with
+// ERROR_FILENAME_EXCED_RANGE.
 bool MakeTempFile(char* tempName);
 
+// Writes "in <folder>" into out (size bytes; cut to fit), the temporary
+// folder as a message names the place of a file that could not be made.
+// Returns false when the text was cut.
+bool DescribeTempFolder(char* out, std::size_t size);
+
 // Writes every byte of gInstance's RCDATA resource resourceName into
-// fileName. Returns true when all bytes were written.
+// fileName. Returns true when all bytes were written; otherwise the last
+// error tells why (ERROR_DISK_FULL for a write that stopped short).
 bool ExtractResourceToFile(const char* fileName, const char* resourceName);
 
 // The FileVersion text of the file's first translation, parsed; all zero

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "common/owners.h"
 #include "robot.h"
 #include "support.h"
 
@@ -113,6 +114,25 @@ void ExpectInstalledFrom(const std::string& setup, const char* file, const char*
     EXPECT_TRUE(carried == support::ReadBytes(InWindows(file))) << file << " differs from " << resource;
 }
 
+// What an installation leaves in the registry: the uninstall database, the
+// saver's Add/Remove entry and the screen-saver switch.
+std::vector<std::string> RegistryMarks()
+{
+    std::vector<std::string> marks;
+    for (const char* key : {"Software\\Tolvar\\Unglimex",
+                            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\orbelle.scr"}) {
+        RegKey opened;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, opened.Receive()) == ERROR_SUCCESS)
+            marks.push_back(key);
+    }
+    char active[16] = "";
+    DWORD size = sizeof active;
+    RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "ScreenSaveActive", RRF_RT_REG_SZ,
+                 nullptr, active, &size);
+    marks.push_back(std::string("ScreenSaveActive ") + active);
+    return marks;
+}
+
 std::vector<std::string> SciFiles(const std::vector<std::string>& names)
 {
     std::vector<std::string> sci;
@@ -155,15 +175,24 @@ TEST(Prelim, EveryWayOfCancellingGivesTwoAndWritesNothing)
              run.ClearQuadrixBox();
              robot::Press(run.prelim, IDCANCEL);
          }},
+        // What a task list's "End task" does: the dialog goes with its owner.
+        {"the backdrop closed",
+         [](InstallerRun& run) {
+             HWND backdrop = robot::FindTopWindow("InstallClass", "Install Saver", run.child().id);
+             ASSERT_TRUE(backdrop);
+             PostMessageA(backdrop, WM_CLOSE, 0, 0);
+         }},
     };
     for (const Way& way : ways) {
         SCOPED_TRACE(way.name);
         support::Snapshot windows = support::TakeSnapshot(support::WindowsDirectory());
         support::Snapshot temp = support::TakeSnapshot(support::TempDirectory());
+        std::vector<std::string> registry = RegistryMarks();
         InstallerRun run(kSetup);
         ASSERT_TRUE(run.prelim);
         way.cancel(run);
         EXPECT_EQ(2u, run.Finish());
+        EXPECT_EQ(registry, RegistryMarks());
         EXPECT_EQ(std::vector<std::string>(),
                   support::Differences(windows, support::TakeSnapshot(support::WindowsDirectory())));
         EXPECT_EQ(std::vector<std::string>(),
@@ -291,7 +320,7 @@ TEST(Install, ATemporaryPathTooLongIsReportedForEachPayload)
     std::vector<robot::MessageBoxView> boxes;
     EXPECT_EQ(1u, run.Finish(&boxes));
 
-    std::string reason = ".\r\n" + support::SystemText(ERROR_FILENAME_EXCED_RANGE);
+    std::string reason = "in " + longTemp + ".\r\n" + support::SystemText(ERROR_FILENAME_EXCED_RANGE);
     const char* names[] = {"Quadrix", "the Orbelle screen saver", "uninstall support"};
     ASSERT_EQ(3u, boxes.size());
     for (int i = 0; i < 3; ++i) {

@@ -68,4 +68,38 @@ TEST_F(Extraction, NoTemporaryFileInATemporaryPathTooLong)
     SetEnvironmentVariableA("TMP", savedLength ? saved : nullptr);
 }
 
+// GetTempFileNameA wants room for its name after the folder: MAX_PATH - 14
+// characters is the longest folder it takes.
+TEST_F(Extraction, TheTemporaryFolderMayBeAtMostMaxPathLessFourteenLong)
+{
+    char saved[32768];
+    DWORD savedLength = GetEnvironmentVariableA("TMP", saved, sizeof saved);
+    for (std::size_t length : {std::size_t{MAX_PATH - 14}, std::size_t{MAX_PATH - 13}}) {
+        SCOPED_TRACE(length);
+        // "C:\" + name + "\" as GetTempPathA gives it back.
+        std::string folder = "C:\\" + std::string(length - 4, 'f');
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+        SetEnvironmentVariableA("TMP", folder.c_str());
+        ASSERT_EQ(length, support::TempDirectory().size());
+        std::memset(tempName, 'P', sizeof tempName);
+        SetLastError(0xdeadbeef);
+        bool made = MakeTempFile(tempName);
+        if (length <= MAX_PATH - 14) {
+            EXPECT_TRUE(made);
+            // Too long for the version library: the folder is named in its short form.
+            char longName[MAX_PATH] = "";
+            GetLongPathNameA(tempName, longName, sizeof longName);
+            EXPECT_EQ(0u, std::string(longName).rfind(folder + "\\sci", 0)) << tempName;
+            DeleteFileA(tempName);
+        } else {
+            EXPECT_FALSE(made);
+            EXPECT_EQ(static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE), GetLastError());
+            EXPECT_STREQ("", tempName);
+        }
+        tempName[0] = '\0';
+        RemoveDirectoryA(folder.c_str());
+    }
+    SetEnvironmentVariableA("TMP", savedLength ? saved : nullptr);
+}
+
 } // namespace
