@@ -18,6 +18,8 @@ const std::string kSetup = support::WinPath(ORBELLE_SETUP);
 const std::string kSetupNoQuadrix = support::WinPath(SETUP_NO_QUADRIX);
 const std::string kSetupNoUnglimex = support::WinPath(SETUP_NO_UNGLIMEX);
 const std::string kSetupNoStrings = support::WinPath(SETUP_NO_STRINGS);
+// Carries a stand-in for quadrix.dll that records the calls of its entries.
+const std::string kSetupEntriesFixture = support::WinPath(SETUP_ENTRIES_FIXTURE);
 
 std::string InWindows(const char* name)
 {
@@ -243,6 +245,25 @@ TEST(Install, ThePreviewDialogShowsTheRingsDrawn)
     EXPECT_TRUE(robot::WaitFor([&] { return litFrames() >= 3; }, kWindowTimeout));
     EXPECT_EQ(1u, run.Finish());
     EXPECT_TRUE(run.previewShown);
+}
+
+// The flow sets the new module going once, with the backdrop as its window.
+TEST(Install, TheNewModuleIsSetUpWithTheBackdropAsItsWindow)
+{
+    const std::string log = support::TempDirectory() + "entries.log";
+    InstallerRun run(kSetupEntriesFixture, EnvironmentWith({"ORBELLE_ENTRY_LOG=" + log}));
+    ASSERT_TRUE(run.prelim);
+    HWND backdrop = robot::FindTopWindow("InstallClass", "Install Saver", run.child().id);
+    ASSERT_TRUE(backdrop);
+    robot::Press(run.prelim, IDOK);
+    EXPECT_EQ(1u, run.Finish());
+
+    std::vector<std::uint8_t> bytes = support::ReadBytes(log);
+    std::string line(bytes.begin(), bytes.end());
+    const std::string backdropHandle = std::to_string(reinterpret_cast<UINT_PTR>(backdrop));
+    EXPECT_NE(std::string::npos,
+              line.find(" InstallSilently v2 " + backdropHandle + " ")) << line;
+    EXPECT_EQ(1, std::count(line.begin(), line.end(), '\n')) << line;
 }
 
 TEST(Install, WithTheBoxClearedLeavesQuadrixOut)
