@@ -1,7 +1,6 @@
 #include "installer/payload/payload.h"
 
 #include <cstring>
-
 #include <memory>
 #include <new>
 
@@ -69,8 +68,8 @@ FileVersionQuad ReadFileVersion(const char* path)
     return version;
 }
 
-static void Notify(PayloadEventHandler handler, PayloadEvent event, HWND owner, const char* destination,
-                   void* data)
+static void Notify(PayloadEventHandler handler, PayloadEvent event, HWND owner,
+                   const char* destination, void* data)
 {
     if (handler)
         handler(event, owner, destination, data);
@@ -133,8 +132,8 @@ static DWORD CallLibrary(LibraryCall* call, DWORD flags)
 
 // Moves tempName into place with the version library, asking before a
 // forced replacement. Returns true when the destination holds the payload.
-static bool MoveWithLibrary(HWND owner, const char* tempName, const char* destination, bool exists,
-                           VersionInstallRoutine install)
+static bool MoveWithLibrary(HWND owner, const char* tempName, const char* destination,
+                            bool exists, VersionInstallRoutine install)
 {
     LibraryCall call;
     ZeroMemory(&call, sizeof call);
@@ -219,7 +218,8 @@ bool InstallPayloadWith(HWND owner, const char* destination, const char* resourc
             DeleteFileA(tempName);
         return false;
     }
-    bool installed = PlacePayload(owner, tempName, destination, displayName, handler, data, install);
+    bool installed =
+        PlacePayload(owner, tempName, destination, displayName, handler, data, install);
     // The version library copies the file; the extracted one is no longer needed.
     DeleteFileA(tempName);
     return installed;

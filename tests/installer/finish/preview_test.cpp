@@ -251,7 +251,8 @@ TEST_F(PreviewRun, ASaverThatDoesNotComeUpIsReportedInABoxAndTheStatusLine)
         const char* status;
     } cases[] = {
         {"cannot be started", missing,
-         "Unable to launch saver.\r\n" + missing + "\r\n" + support::SystemText(ERROR_FILE_NOT_FOUND),
+         "Unable to launch saver.\r\n" + missing + "\r\n" +
+             support::SystemText(ERROR_FILE_NOT_FOUND),
          false, "Unable to launch saver."},
         {"a path too long for the command line", longPath,
          "Unable to launch saver.\r\n" + longPath + "\r\n" +

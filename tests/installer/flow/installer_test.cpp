@@ -121,8 +121,11 @@ void ExpectInstalledFrom(const std::string& setup, const char* file, const char*
 std::vector<std::string> RegistryMarks()
 {
     std::vector<std::string> marks;
-    for (const char* key : {"Software\\Tolvar\\Unglimex",
-                            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\orbelle.scr"}) {
+    const char* keys[] = {
+        "Software\\Tolvar\\Unglimex",
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\orbelle.scr",
+    };
+    for (const char* key : keys) {
         RegKey opened;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, opened.Receive()) == ERROR_SUCCESS)
             marks.push_back(key);
@@ -341,7 +344,8 @@ TEST(Install, ATemporaryPathTooLongIsReportedForEachPayload)
     std::vector<robot::MessageBoxView> boxes;
     EXPECT_EQ(1u, run.Finish(&boxes));
 
-    std::string reason = "in " + longTemp + ".\r\n" + support::SystemText(ERROR_FILENAME_EXCED_RANGE);
+    std::string reason =
+        "in " + longTemp + ".\r\n" + support::SystemText(ERROR_FILENAME_EXCED_RANGE);
     const char* names[] = {"Quadrix", "the Orbelle screen saver", "uninstall support"};
     ASSERT_EQ(3u, boxes.size());
     for (int i = 0; i < 3; ++i) {
