@@ -68,7 +68,8 @@ LogoTexture BuildLogoTexture(const LogoImage& image)
     texture.pixels.assign(static_cast<std::size_t>(texture.size) * texture.size * 4, 0);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            std::uint8_t* texel = &texture.pixels[(static_cast<std::size_t>(y) * texture.size + x) * 4];
+            std::uint8_t* texel =
+                &texture.pixels[(static_cast<std::size_t>(y) * texture.size + x) * 4];
             int ix = x - xOff, iy = y - yOff;
             if (ix >= 0 && iy >= 0 && ix < w && iy < h) {
                 // Point sampling of the halved image.

@@ -74,7 +74,8 @@ private:
         length_ = 0;
         if (offset >= size_)
             return false;
-        std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(kLogoReadChunk, size_ - offset));
+        std::size_t length =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kLogoReadChunk, size_ - offset));
         window_.resize(kLogoReadChunk);
         if (!source_.Read(offset, window_.data(), length))
             return false;
@@ -174,7 +175,8 @@ bool ReadShape(ChunkReader& reader, std::uint64_t fileSize, BitmapShape* shape)
         return true;
     // Uncompressed rows: a header that promises more rows than the file
     // holds is a lie.
-    std::uint64_t rows = static_cast<std::uint64_t>(shape->height < 0 ? -shape->height : shape->height);
+    std::uint64_t rows =
+        static_cast<std::uint64_t>(shape->height < 0 ? -shape->height : shape->height);
     return rows <= (fileSize - shape->dataOffset) / Stride(*shape);
 }
 
@@ -183,7 +185,8 @@ bool ReadPalette(ChunkReader& reader, const BitmapShape& shape, std::vector<Rgb>
     palette->assign(static_cast<std::size_t>(shape.paletteCount), Rgb{0, 0, 0});
     for (int i = 0; i < shape.paletteCount; ++i) {
         std::uint32_t bgr;
-        if (!reader.Value(shape.paletteOffset + static_cast<std::uint64_t>(i) * shape.paletteEntrySize,
+        if (!reader.Value(shape.paletteOffset +
+                              static_cast<std::uint64_t>(i) * shape.paletteEntrySize,
                           3, &bgr))
             return false;
         (*palette)[static_cast<std::size_t>(i)] = {static_cast<std::uint8_t>(bgr >> 16),
@@ -202,7 +205,8 @@ std::uint8_t Channel(std::uint32_t pixel, std::uint32_t mask)
     while (!((mask >> shift) & 1))
         ++shift;
     std::uint32_t most = mask >> shift;
-    return static_cast<std::uint8_t>(static_cast<std::uint64_t>((pixel & mask) >> shift) * 255 / most);
+    return static_cast<std::uint8_t>(static_cast<std::uint64_t>((pixel & mask) >> shift) * 255 /
+                                     most);
 }
 
 // The pixels the logo keeps, written into the image as they are decoded.
@@ -210,8 +214,8 @@ class Sampler {
 public:
     Sampler(const BitmapShape& shape, LogoImage* image)
         : rows_(static_cast<std::uint64_t>(shape.height < 0 ? -shape.height : shape.height)),
-          topDown_(shape.height < 0), fit_(FitLogo(static_cast<int>(shape.width), static_cast<int>(rows_))),
-          image_(image)
+          topDown_(shape.height < 0),
+          fit_(FitLogo(static_cast<int>(shape.width), static_cast<int>(rows_))), image_(image)
     {
         image->width = static_cast<int>(shape.width);
         image->height = static_cast<int>(rows_);
@@ -245,7 +249,8 @@ public:
     {
         if (x % Scale() != 0 || x / Scale() >= static_cast<std::uint64_t>(fit_.width))
             return;
-        std::size_t at = (static_cast<std::size_t>(y) * fit_.width + static_cast<std::size_t>(x / Scale())) * 3;
+        std::size_t at =
+            (static_cast<std::size_t>(y) * fit_.width + static_cast<std::size_t>(x / Scale())) * 3;
         image_->rgb[at] = colour.r;
         image_->rgb[at + 1] = colour.g;
         image_->rgb[at + 2] = colour.b;
@@ -311,8 +316,9 @@ void ReadRuns(ChunkReader& reader, const BitmapShape& shape, const std::vector<R
         const int y = sampler.KeptRow(row);
         if (count > 0) { // a run of one index, or of two alternating ones
             for (int i = 0; y >= 0 && i < count; ++i)
-                sampler.Put(y, x + i,
-                            PaletteColour(palette, four ? (i % 2 ? value & 15 : value >> 4) : value));
+                sampler.Put(
+                    y, x + i,
+                    PaletteColour(palette, four ? (i % 2 ? value & 15 : value >> 4) : value));
             x += count;
         } else if (value == 0) { // end of line
             x = 0;
@@ -332,7 +338,9 @@ void ReadRuns(ChunkReader& reader, const BitmapShape& shape, const std::vector<R
                 std::uint8_t packed;
                 if (!reader.Byte(at + (four ? i / 2 : i), &packed))
                     return;
-                sampler.Put(y, x + i, PaletteColour(palette, four ? (i % 2 ? packed & 15 : packed >> 4) : packed));
+                sampler.Put(
+                    y, x + i,
+                    PaletteColour(palette, four ? (i % 2 ? packed & 15 : packed >> 4) : packed));
             }
             at += bytes + (bytes & 1);
             x += value;

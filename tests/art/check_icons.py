@@ -92,7 +92,8 @@ def read_ico(path):
         raise ValueError("not an icon file")
     images = []
     for i in range(count):
-        w, h, colours, _, planes, bits, length, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
+        w, _, colours, _, _, bits, length, offset = struct.unpack_from("<BBBBHHII", data,
+                                                                        6 + 16 * i)
         image = read_dib(data[offset:offset + length], w or 256)
         if image.bits != bits:
             raise ValueError("directory says %d bits, image has %d" % (bits, image.bits))
@@ -120,7 +121,8 @@ def alpha_rendering(image, alpha_of, background):
     alpha_of, as a system with alpha shows a 32-bit image."""
     out = []
     for row, alpha_row in zip(image.pixels, alpha_of.pixels):
-        out.append([tuple(round(c * a / 255 + k * (255 - a) / 255) for c, k in zip((r, g, b), background))
+        out.append([tuple(round(c * a / 255 + k * (255 - a) / 255)
+                          for c, k in zip((r, g, b), background))
                     for (r, g, b, _), (_, _, _, a) in zip(row, alpha_row)])
     return out
 
@@ -162,7 +164,8 @@ def check(path, preview=None):
     for image in images:
         reference = found.get((image.size, 32))
         if reference is None:
-            faults.append("%s: no 32-bit image at %d x %d to compare with" % (name, image.size, image.size))
+            faults.append("%s: no 32-bit image at %d x %d to compare with"
+                          % (name, image.size, image.size))
             continue
         for background in BACKGROUNDS:
             got = mask_rendering(image, background)
@@ -170,11 +173,13 @@ def check(path, preview=None):
             want = alpha_rendering(reference, reference, background)
             worst, _ = compare(got, own)
             _, mean = compare(got, want)
-            label = "%s: %d x %d, %d bits, over %s" % (name, image.size, image.size, image.bits, background)
+            label = "%s: %d x %d, %d bits, over %s" % (name, image.size, image.size, image.bits,
+                                                        background)
             if worst > MAX_PIXEL_ERROR:
                 faults.append("%s: a pixel differs by %d from its alpha rendering" % (label, worst))
             if mean > MAX_MEAN_ERROR.get(image.bits, 12):
-                faults.append("%s: pixels differ by %.1f on average from the 32-bit image" % (label, mean))
+                faults.append("%s: pixels differ by %.1f on average from the 32-bit image"
+                              % (label, mean))
             if preview:
                 stem = "%s-%d-%d-%02x%02x%02x" % ((name, image.size, image.bits) + background)
                 write_ppm(os.path.join(preview, stem + "-mask.ppm"), got)

@@ -43,7 +43,10 @@ public:
           stride_((static_cast<std::uint64_t>(w) * 3 + 3) / 4 * 4)
     {
     }
-    std::uint64_t Size() const override { return head_.size() + stride_ * static_cast<std::uint64_t>(h_); }
+    std::uint64_t Size() const override
+    {
+        return head_.size() + stride_ * static_cast<std::uint64_t>(h_);
+    }
     bool Read(std::uint64_t offset, void* into, std::size_t count) override
     {
         if (offset > Size() || count > Size() - offset)
@@ -63,11 +66,12 @@ private:
     {
         if (offset < head_.size())
             return head_[static_cast<std::size_t>(offset)];
-        std::uint64_t row = (offset - head_.size()) / stride_, k = (offset - head_.size()) % stride_;
+        std::uint64_t row = (offset - head_.size()) / stride_,
+                      k = (offset - head_.size()) % stride_;
         if (k >= static_cast<std::uint64_t>(w_) * 3)
             return 0;
-        const testbmp::Colour& c =
-            testbmp::kPalette[testbmp::QuadrantIndex(static_cast<long long>(k / 3), h_ - 1 - static_cast<long long>(row), w_, h_)];
+        const testbmp::Colour& c = testbmp::kPalette[testbmp::QuadrantIndex(
+            static_cast<long long>(k / 3), h_ - 1 - static_cast<long long>(row), w_, h_)];
         return k % 3 == 0 ? c.b : k % 3 == 1 ? c.g : c.r;
     }
     int w_, h_;
@@ -264,11 +268,19 @@ TEST(LogoBitmap, BrokenRunsKeepWhatTheyDrew)
     Bytes endless(rle.begin(), rle.begin() + head);
     for (int i = 0; i < 5000; ++i)
         endless.insert(endless.end(), {0, 2, 255, 255}); // moves past the top
-    auto picture = [&](int x, int y) { return &testbmp::kPalette[testbmp::QuadrantIndex(x, y, w, h)]; };
+    auto picture = [&](int x, int y) {
+        return &testbmp::kPalette[testbmp::QuadrantIndex(x, y, w, h)];
+    };
     const testbmp::Colour* black = nullptr;
-    const struct { const char* name; const Bytes* bytes; std::function<const testbmp::Colour*(int, int)> expected; } cases[] = {
-        {"cut off", &cut, [&](int x, int y) { return y >= 12 || (y == 11 && x < 32) ? picture(x, y) : black; }},
-        {"wild", &wild, [&](int x, int y) { return y == h - 1 - 4 && x < 3 ? &testbmp::kPalette[1] : black; }},
+    const struct {
+        const char* name;
+        const Bytes* bytes;
+        std::function<const testbmp::Colour*(int, int)> expected;
+    } cases[] = {
+        {"cut off", &cut,
+         [&](int x, int y) { return y >= 12 || (y == 11 && x < 32) ? picture(x, y) : black; }},
+        {"wild", &wild,
+         [&](int x, int y) { return y == h - 1 - 4 && x < 3 ? &testbmp::kPalette[1] : black; }},
         {"endless moves", &endless, [&](int, int) { return black; }}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -300,7 +312,8 @@ TEST(LogoBitmap, RandomDamageIsReadOrRefusedSafely)
             Bytes bad = good;
             int changes = 1 + static_cast<int>(next() % 4);
             for (int i = 0; i < changes; ++i) {
-                std::size_t at = next() % (round % 2 ? bad.size() : std::min<std::size_t>(bad.size(), 80));
+                std::size_t at =
+                    next() % (round % 2 ? bad.size() : std::min<std::size_t>(bad.size(), 80));
                 bad[at] = static_cast<std::uint8_t>(next());
             }
             if (round % 7 == 0)

@@ -32,7 +32,8 @@ bool WriteBytes(HANDLE file, const Bytes& bytes)
 std::string SaveFile(const std::string& name, const Bytes& bytes)
 {
     std::string path = support::TempDirectory() + name;
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    FileHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     EXPECT_TRUE(file && WriteBytes(file.Get(), bytes));
     return path;
 }
@@ -94,7 +95,8 @@ TEST(LogoFile, EveryLayoutGivesItsPixels)
 std::string SaveLargeFile(const std::string& name, int w, int h)
 {
     std::string path = support::TempDirectory() + name;
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    FileHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     bool ok = file && WriteBytes(file.Get(), testbmp::Head(Layout::Rgb24, w, h));
     for (int row = 0; ok && row < h; ++row)
         ok = WriteBytes(file.Get(), testbmp::FileRow(Layout::Rgb24, w, h, row));

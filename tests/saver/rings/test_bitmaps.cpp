@@ -4,12 +4,13 @@ namespace testbmp {
 
 const Colour kPalette[5] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, {255, 255, 0}};
 
-const LayoutName kLayouts[13] = {
-    {Layout::Rgb24, "rgb24"},   {Layout::Rgb24TopDown, "topdown"}, {Layout::Rgb32, "rgb32"},
-    {Layout::Rgb16, "rgb16"},   {Layout::Fields16, "fields16"},    {Layout::Fields32V5, "fields32v5"},
-    {Layout::Pal8, "pal8"},     {Layout::Pal4, "pal4"},            {Layout::Pal1, "pal1"},
-    {Layout::Rle8, "rle8"},     {Layout::Rle4, "rle4"},            {Layout::Core24, "core24"},
-    {Layout::Core8, "core8"}};
+const LayoutName kLayouts[13] = {{Layout::Rgb24, "rgb24"},       {Layout::Rgb24TopDown, "topdown"},
+                                 {Layout::Rgb32, "rgb32"},       {Layout::Rgb16, "rgb16"},
+                                 {Layout::Fields16, "fields16"}, {Layout::Fields32V5, "fields32v5"},
+                                 {Layout::Pal8, "pal8"},         {Layout::Pal4, "pal4"},
+                                 {Layout::Pal1, "pal1"},         {Layout::Rle8, "rle8"},
+                                 {Layout::Rle4, "rle4"},         {Layout::Core24, "core24"},
+                                 {Layout::Core8, "core8"}};
 
 namespace {
 
@@ -69,7 +70,8 @@ void PutPixel(Bytes& line, Layout layout, int index)
     case Layout::Rgb16: Put16(line, ((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3)); break;
     case Layout::Fields16: Put16(line, ((c.r >> 3) << 11) | ((c.g >> 2) << 5) | (c.b >> 3)); break;
     case Layout::Fields32V5:
-        Put32(line, (static_cast<std::uint32_t>(c.r) << 8) | (static_cast<std::uint32_t>(c.g) << 16) |
+        Put32(line, (static_cast<std::uint32_t>(c.r) << 8) |
+                        (static_cast<std::uint32_t>(c.g) << 16) |
                         (static_cast<std::uint32_t>(c.b) << 24));
         break;
     default: line.insert(line.end(), {c.b, c.g, c.r});
@@ -184,7 +186,8 @@ Bytes FileRow(Layout layout, int w, int h, long long fileRow)
 
 Bytes Head(Layout layout, int w, int h)
 {
-    std::uint32_t stride = static_cast<std::uint32_t>((static_cast<long long>(w) * BitsOf(layout) + 31) / 32 * 4);
+    std::uint32_t stride =
+        static_cast<std::uint32_t>((static_cast<long long>(w) * BitsOf(layout) + 31) / 32 * 4);
     return HeadFor(layout, w, h, stride * static_cast<std::uint32_t>(h));
 }
 
