@@ -74,16 +74,43 @@ def rings(x, y):
     return pixel
 
 
+def rings_small(x, y):
+    """The saver at 16 x 16: the same rings, fewer and bolder, drawn for
+    whole pixels (thin translucent rings would blur into a blob there)."""
+    cx, cy = x - 0.5, y - 0.5
+    r = math.hypot(cx, cy)
+    pixel = (0.0, 0.0, 0.0, 0.0)
+    if r < 0.5:
+        pixel = (0.03, 0.05, 0.3, 1.0)
+    for tilt, hue in [(0.0, 0.55), (1.05, 0.85), (2.1, 0.12)]:
+        c, s = math.cos(tilt), math.sin(tilt)
+        u, v = cx * c + cy * s, (-cx * s + cy * c) * 2.4
+        if abs(math.hypot(u, v) - 0.4) < 0.06:
+            pixel = hsv(hue, 0.75, 1.0) + (1.0,)
+    if r < 0.1:
+        pixel = (1.0, 1.0, 0.85, 1.0)
+    return pixel
+
+
 def glimmer(x, y):
-    """The kit: a four-pointed glimmer star over a soft violet glow."""
+    """The kit: a four-pointed glimmer star over a violet glow. Glow and star
+    are opaque, with a golden rim to the star, so that the picture holds on
+    systems that draw icons through their mask alone and in 16 colours."""
     cx, cy = x - 0.5, y - 0.5
     r = math.hypot(cx, cy)
     ax, ay = abs(cx), abs(cy)
-    pixel = (0.45, 0.2, 0.75, max(0.0, 0.6 - r * 1.4))
-    star = (ax ** 0.5 + ay ** 0.5) < 0.62 ** 0.5 * 0.95
-    if star:
-        t = max(0.0, 1 - r / 0.45)
-        pixel = over((1.0, 0.95, 0.55 + 0.45 * t, 1.0), pixel)
+    pixel = (0.0, 0.0, 0.0, 0.0)
+    if r < 0.4:
+        t = r / 0.4
+        pixel = (0.62 - 0.37 * t, 0.32 - 0.24 * t, 0.92 - 0.42 * t, 1.0)
+    star = ax ** 0.5 + ay ** 0.5
+    edge = 0.62 ** 0.5 * 0.95
+    if star < edge:
+        if star > edge - 0.09:
+            pixel = (0.95, 0.7, 0.15, 1.0)
+        else:
+            t = max(0.0, 1 - r / 0.35)
+            pixel = (1.0, 0.95, 0.55 + 0.45 * t, 1.0)
     return pixel
 
 
@@ -109,37 +136,107 @@ def corners(x, y):
     return pixel
 
 
-def dib(rows):
-    """A 32-bit icon image: BITMAPINFOHEADER, bottom-up BGRA pixels, AND mask."""
+# The sixteen colours every Windows display has: an icon's 16-colour images
+# use them as they stand. Black comes first, for the pixels under the mask.
+VGA = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
+       (0, 128, 128), (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0),
+       (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+
+
+def colour_cube():
+    """256 colours: the sixteen, a 6 x 6 x 6 cube (close to the halftone
+    palette Windows draws 256-colour icons with) and greys."""
+    colours = list(VGA)
+    levels = (0, 51, 102, 153, 204, 255)
+    for r in levels:
+        for g in levels:
+            for b in levels:
+                if (r, g, b) not in colours:
+                    colours.append((r, g, b))
+    for step in range(1, 64):
+        grey = (step * 255) // 64
+        if len(colours) < 256 and (grey, grey, grey) not in colours:
+            colours.append((grey, grey, grey))
+    return colours
+
+
+PALETTES = {4: VGA, 8: colour_cube()}
+
+
+def nearest(palette, rgb):
+    r, g, b = (round(c * 255) for c in rgb)
+    return min(range(len(palette)),
+               key=lambda i: 2 * (palette[i][0] - r) ** 2 + 4 * (palette[i][1] - g) ** 2
+               + 3 * (palette[i][2] - b) ** 2)
+
+
+def dib(rows, bits=32):
+    """An icon image of 4, 8 or 32 bits: BITMAPINFOHEADER, bottom-up pixels,
+    AND mask. Windows 95, 98 and NT 4 ignore alpha and draw an icon through
+    its mask alone (screen AND mask, then XOR colour): a pixel of alpha below
+    one half is masked out, and its colour is black so the XOR leaves the
+    screen as it is."""
     size = len(rows)
-    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    palette = PALETTES.get(bits, [])
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, bits, 0, 0, 0, 0,
+                         len(palette), 0)
+    table = b"".join(bytes([b, g, r, 0]) for r, g, b in palette)
+    stride = ((size * bits + 31) // 32) * 4
     pixels = bytearray()
     for row in reversed(rows):
-        for r, g, b, a in row:
-            pixels += bytes([round(b * 255), round(g * 255), round(r * 255), round(a * 255)])
-    stride = ((size + 31) // 32) * 4
+        line = bytearray(stride)
+        for x, (r, g, b, a) in enumerate(row):
+            shown = a >= 0.5
+            if bits == 32:
+                rgb = (r, g, b) if shown else (0.0, 0.0, 0.0)
+                line[4 * x:4 * x + 4] = bytes([round(rgb[2] * 255), round(rgb[1] * 255),
+                                               round(rgb[0] * 255), round(a * 255)])
+            else:
+                index = nearest(palette, (r, g, b)) if shown else 0
+                bit = x * bits
+                line[bit // 8] |= index << (8 - bits - bit % 8)
+        pixels += line
+    mask_stride = ((size + 31) // 32) * 4
     mask = bytearray()
     for row in reversed(rows):
-        bits = bytearray(stride)
-        for i, (_, _, _, a) in enumerate(row):
+        line = bytearray(mask_stride)
+        for x, (_, _, _, a) in enumerate(row):
             if a < 0.5:
-                bits[i // 8] |= 0x80 >> (i % 8)
-        mask += bits
-    return header + bytes(pixels) + bytes(mask)
+                line[x // 8] |= 0x80 >> (x % 8)
+        mask += line
+    return header + table + bytes(pixels) + bytes(mask)
 
 
-def write_ico(path, shade, sizes=(32, 16, 48)):
-    images = [dib(supersample(shade, s)) for s in sizes]
-    out = struct.pack("<HHH", 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    for s, data in zip(sizes, images):
-        out += struct.pack("<BBBBHHII", s % 256, s % 256, 0, 0, 1, 32, len(data), offset)
+# The sizes that get 16- and 256-colour images beside the 32-bit one: those
+# the systems without alpha draw.
+LOW_COLOUR_SIZES = (16, 32)
+
+
+def write_ico(path, shade, sizes=(32, 16, 48), small=None):
+    """Writes an icon of shade(x, y) at each size: 32-bit images, plus 4- and
+    8-bit ones at 16 and 32. small, when given, is the drawing for 16 x 16
+    and below, where fine detail would blur."""
+    entries = []
+    for s in sizes:
+        rows = supersample(small if small and s <= 16 else shade, s)
+        for bits in ((4, 8, 32) if s in LOW_COLOUR_SIZES else (32,)):
+            entries.append((s, bits, dib(rows, bits)))
+    out = struct.pack("<HHH", 0, 1, len(entries))
+    offset = 6 + 16 * len(entries)
+    for s, bits, data in entries:
+        colours = (1 << bits) % 256 if bits <= 8 else 0
+        out += struct.pack("<BBBBHHII", s % 256, s % 256, colours, 0, 1, bits, len(data), offset)
         offset += len(data)
-    for data in images:
+    for _, _, data in entries:
         out += data
     with open(path, "wb") as f:
         f.write(out)
 
+
+# Drawings made for 16 x 16 where the large one would blur.
+SMALL = {
+    "installer/art/saver.ico": rings_small,
+}
 
 ART = {
     "installer/art/saver.ico": rings,
@@ -149,5 +246,5 @@ ART = {
 
 if __name__ == "__main__":
     for name, shade in ART.items():
-        write_ico(os.path.join(ROOT, name), shade)
+        write_ico(os.path.join(ROOT, name), shade, small=SMALL.get(name))
         print("wrote", name, file=sys.stderr)

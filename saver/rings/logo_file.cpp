@@ -2,129 +2,53 @@
 
 #include <cstring>
 
+#include "common/owners.h"
 #include "saver/config/settings.h"
+#include "saver/rings/logo_bitmap.h"
 
 namespace {
 
-constexpr DWORD kFileHeaderSize = 14;
-constexpr long long kMaxLogoFileSize = 128LL * 1024 * 1024;
+// The built-in logo is 256 × 256; a resource far beyond that is not ours.
+constexpr long long kMaxResourcePixels = 4096LL * 4096;
 
-// An open file handle, closed when it goes.
-class FileHandle {
+// A bitmap file on disk as the decoder reads it.
+class FileSource : public LogoSource {
 public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle()
+    FileSource(HANDLE file, std::uint64_t size) : file_(file), size_(size) {}
+    std::uint64_t Size() const override { return size_; }
+    bool Read(std::uint64_t offset, void* into, std::size_t count) override
     {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
+        LONG high = static_cast<LONG>(offset >> 32);
+        if (SetFilePointer(file_, static_cast<LONG>(offset & 0xffffffffu), &high, FILE_BEGIN) ==
+                INVALID_SET_FILE_POINTER &&
+            GetLastError() != NO_ERROR)
+            return false;
+        DWORD got = 0;
+        return ReadFile(file_, into, static_cast<DWORD>(count), &got, nullptr) && got == count;
     }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE Get() const { return handle_; }
 
 private:
-    HANDLE handle_;
+    HANDLE file_;
+    std::uint64_t size_;
 };
 
-struct BitmapShape {
-    long long width, height; // height negative: rows top to bottom
-    int bits;
-    DWORD compression;
-    DWORD dataOffset;
-};
-
-WORD Word(const BYTE* p)
-{
-    return static_cast<WORD>(p[0] | (p[1] << 8));
-}
-
-DWORD Dword(const BYTE* p)
-{
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<DWORD>(p[3]) << 24);
-}
-
-// Reads the file and info headers; BITMAPCOREHEADER and the later info
-// headers are both bitmaps the platform loads.
-bool ReadShape(const BYTE* head, DWORD got, BitmapShape* shape)
-{
-    if (got < kFileHeaderSize + 12 || head[0] != 'B' || head[1] != 'M')
-        return false;
-    shape->dataOffset = Dword(head + 10);
-    const BYTE* info = head + kFileHeaderSize;
-    DWORD infoSize = Dword(info);
-    if (infoSize == 12) {
-        shape->width = Word(info + 4);
-        shape->height = Word(info + 6);
-        if (Word(info + 8) != 1)
-            return false;
-        shape->bits = Word(info + 10);
-        shape->compression = BI_RGB;
-        return true;
-    }
-    if (infoSize < 40 || got < kFileHeaderSize + 40)
-        return false;
-    shape->width = static_cast<LONG>(Dword(info + 4));
-    shape->height = static_cast<LONG>(Dword(info + 8));
-    if (Word(info + 12) != 1)
-        return false;
-    shape->bits = Word(info + 14);
-    shape->compression = Dword(info + 16);
-    return true;
-}
-
-bool PlausibleShape(const BitmapShape& s, long long fileSize)
-{
-    long long rows = s.height < 0 ? -s.height : s.height;
-    if (s.width <= 0 || rows <= 0 || s.width * rows > kMaxLogoPixels)
-        return false;
-    if (s.dataOffset < kFileHeaderSize + 12 || s.dataOffset >= fileSize)
-        return false;
-    switch (s.compression) {
-    case BI_RGB:
-    case BI_BITFIELDS: {
-        if (s.bits != 1 && s.bits != 4 && s.bits != 8 && s.bits != 16 && s.bits != 24 &&
-            s.bits != 32)
-            return false;
-        if (s.compression == BI_BITFIELDS && s.bits != 16 && s.bits != 32)
-            return false;
-        long long stride = ((s.width * s.bits + 31) / 32) * 4;
-        // A header that promises more rows than the file holds is a lie.
-        return s.dataOffset + stride * rows <= fileSize;
-    }
-    case BI_RLE8:
-        return s.bits == 8 && s.height > 0;
-    case BI_RLE4:
-        return s.bits == 4 && s.height > 0;
-    default: // JPEG, PNG and the rest: not bitmaps this saver draws
-        return false;
-    }
-}
-
-// Only a regular file on disk: no directory, device, pipe or console.
-bool CheckBitmapFile(const char* path)
+// Opens only a regular file on disk: no directory, device, pipe or console.
+bool OpenBitmapFile(const char* path, FileHandle* file, std::uint64_t* size)
 {
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
-    FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE || GetFileType(file.Get()) != FILE_TYPE_DISK)
+    file->Reset(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!*file || GetFileType(file->Get()) != FILE_TYPE_DISK)
         return false;
-    // GetFileSize, not GetFileSizeEx, which Windows 95 and NT 4 lack; a
-    // file of 4 GiB or more has a high part and is refused as too large.
+    // GetFileSize, not GetFileSizeEx, which Windows 95 and NT 4 lack.
     DWORD high = 0;
-    DWORD low = GetFileSize(file.Get(), &high);
-    if ((low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0)
+    DWORD low = GetFileSize(file->Get(), &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
         return false;
-    const long long size = low;
-    if (size < kFileHeaderSize + 12 || size > kMaxLogoFileSize)
-        return false;
-    BYTE head[kFileHeaderSize + 124] = {};
-    DWORD got = 0;
-    if (!ReadFile(file.Get(), head, sizeof head, &got, nullptr))
-        return false;
-    BitmapShape shape{};
-    return ReadShape(head, got, &shape) && PlausibleShape(shape, size);
+    *size = (static_cast<std::uint64_t>(high) << 32) | low;
+    return true;
 }
 
 // The pixels of a loaded bitmap as R, G, B rows from the top.
@@ -132,7 +56,7 @@ bool ImageFromBitmap(HBITMAP bitmap, LogoImage* image)
 {
     BITMAP info;
     if (!GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0 ||
-        static_cast<long long>(info.bmWidth) * info.bmHeight > kMaxLogoPixels)
+        static_cast<long long>(info.bmWidth) * info.bmHeight > kMaxResourcePixels)
         return false;
     BITMAPINFO request;
     ZeroMemory(&request, sizeof request);
@@ -144,10 +68,9 @@ bool ImageFromBitmap(HBITMAP bitmap, LogoImage* image)
     request.bmiHeader.biCompression = BI_RGB;
     std::size_t count = static_cast<std::size_t>(info.bmWidth) * info.bmHeight;
     std::vector<BYTE> bgrx(count * 4);
-    HDC dc = GetDC(nullptr);
-    int rows = GetDIBits(dc, bitmap, 0, static_cast<UINT>(info.bmHeight), bgrx.data(), &request,
-                         DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
+    WindowDc screen(nullptr);
+    int rows = GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(info.bmHeight), bgrx.data(),
+                         &request, DIB_RGB_COLORS);
     if (rows != info.bmHeight)
         return false;
     image->width = info.bmWidth;
@@ -163,23 +86,20 @@ bool ImageFromBitmap(HBITMAP bitmap, LogoImage* image)
 
 bool ImageFromHandle(HANDLE loaded, LogoImage* image)
 {
-    if (!loaded)
-        return false;
-    HBITMAP bitmap = static_cast<HBITMAP>(loaded);
-    bool ok = ImageFromBitmap(bitmap, image);
-    DeleteObject(bitmap);
-    return ok;
+    GdiObject bitmap(static_cast<HGDIOBJ>(loaded));
+    return bitmap && ImageFromBitmap(static_cast<HBITMAP>(bitmap.Get()), image);
 }
 
 } // namespace
 
 bool LoadLogoFile(const char* path, LogoImage* image)
 {
-    if (!path || !path[0] || std::strlen(path) >= MAX_PATH || !CheckBitmapFile(path))
+    FileHandle file;
+    std::uint64_t size = 0;
+    if (!path || !path[0] || std::strlen(path) >= MAX_PATH || !OpenBitmapFile(path, &file, &size))
         return false;
-    return ImageFromHandle(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0,
-                                      LR_LOADFROMFILE | LR_CREATEDIBSECTION),
-                           image);
+    FileSource source(file.Get(), size);
+    return ReadLogoBitmap(source, image);
 }
 
 bool LoadLogoResource(HINSTANCE module, const char* name, LogoImage* image)

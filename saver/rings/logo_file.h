@@ -1,5 +1,6 @@
-// LoadLogo's sources: a user's bitmap file (untrusted: checked before the
-// platform loads it) or the built-in logo, the bitmap resource "DEFTEXTURE".
+// LoadLogo's sources: a user's bitmap file (untrusted: decoded by our own
+// reader at the size the logo keeps) or the built-in logo, the bitmap
+// resource "DEFTEXTURE".
 #pragma once
 #include <windows.h>
 
@@ -7,13 +8,11 @@
 
 constexpr const char* kBuiltInLogo = "DEFTEXTURE";
 
-// Largest bitmap a logo file may be, in pixels; larger files fall back.
-constexpr long long kMaxLogoPixels = 4096LL * 4096;
-
-// Reads a bitmap file into an image. False for anything that is not a
-// plausible bitmap file on disk (a directory, a device, a truncated file, a
-// header that lies about its data, absurd dimensions) or that the platform
-// does not load.
+// Reads a bitmap file of any size into an image at the scale the logo keeps
+// (LogoImage, FitLogo), row by row: its memory is bounded by the logo's
+// size, not the file's. False for anything that is not a bitmap file on disk
+// (a directory, a device, a truncated file, a header that lies about its
+// data, a compression the logo does not draw).
 bool LoadLogoFile(const char* path, LogoImage* image);
 // Reads a bitmap resource of a module.
 bool LoadLogoResource(HINSTANCE module, const char* name, LogoImage* image);

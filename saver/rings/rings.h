@@ -42,8 +42,10 @@ struct RingTree {
     int levelCount = 0;
     std::vector<float> centre; // position on the tree's axis, −1 … +1
     std::vector<float> radius; // 1 for the root, halved at each level
-    std::vector<float> angle;  // radians, kept in [0, 2π)
-    std::vector<float> spin;   // radians per time unit of 10 ms
+    // Angles and spins in double precision: the angles are summed every
+    // frame for hours, and synchronised rings must meet again at the end.
+    std::vector<double> angle; // radians, kept in [0, 2π)
+    std::vector<double> spin;  // radians per time unit of 100 ms
     std::vector<int> segments; // per level
     std::vector<std::vector<float>> levelSin, levelCos; // per level, segments[level] entries
     double period = 0;         // the sync period in time units, 0 when not synchronised
@@ -65,10 +67,10 @@ void BuildTilt(TiltTable& table);
 
 // The tilt-table entry for an angle in radians, always 0 … 499, for any
 // finite angle (negative or many turns).
-int TiltIndex(float angle);
+int TiltIndex(double angle);
 
 // An angle reduced into [0, 2π).
-float WrapAngle(double angle);
+double WrapAngle(double angle);
 
 struct Rgb {
     float r, g, b;
@@ -101,17 +103,19 @@ struct LookOptions {
 constexpr int kLogoRing = 3;
 RingLook RingLookOf(const RingTree& tree, int index, const LookOptions& options);
 
-// The camera and the clock of the animation.
+// The camera and the clock of the animation, in double precision like the
+// ring angles: a night of millisecond steps must not lose or gain a turn.
 struct Motion {
-    float rotX = 0, rotY = 0, rotZ = 0; // degrees, kept in [0, 360)
-    float camPhase = 0;                 // radians, kept in [0, 2π)
-    float camStep = 0;                  // last increment of camPhase
-    std::uint32_t lastTime = 0;         // milliseconds, 0 = no frame yet
+    double rotX = 0, rotY = 0, rotZ = 0; // degrees, kept in [0, 360)
+    double camPhase = 0;                 // radians, kept in [0, 2π)
+    double camStep = 0;                  // last increment of camPhase
+    std::uint32_t lastTime = 0;          // milliseconds, 0 = no frame yet
 };
 
 // One timer event at time now (milliseconds, as timeGetTime gives them):
 // the first event only records the time; later ones advance the camera and
-// every ring by dt = 0.01 · (now − lastTime) time units, with no clamping.
+// every ring by dt = 0.01 · (now − lastTime) time units (one unit is
+// 100 ms), with no clamping.
 // Returns true when anything moved (a repaint is due).
 bool AdvanceMotion(Motion& motion, RingTree& tree, double camera, std::uint32_t now);
 
@@ -121,4 +125,4 @@ struct Vec3 {
 constexpr double kEyeNear = 0.01;
 constexpr double kEyeFar = 2.4;
 // Where the camera looks from (it looks at the origin, up is +y).
-Vec3 EyePosition(float camPhase, double camera);
+Vec3 EyePosition(double camPhase, double camera);

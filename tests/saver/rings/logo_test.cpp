@@ -87,6 +87,27 @@ TEST(LogoTexture, SizesRoundUpToPowersOfTwo)
     EXPECT_EQ(255, Texel(two, 1, 1)[3]);
 }
 
+TEST(LogoTexture, TheDiscAlwaysKeepsItsCentreTexel)
+{
+    for (int side : {1, 2, 3, 4, 5, 7, 16, 255}) {
+        SCOPED_TRACE(side);
+        LogoImage image = Coded(side, side);
+        for (std::uint8_t& byte : image.rgb)
+            byte = 200;
+        LogoTexture t = BuildLogoTexture(image);
+        const std::uint8_t* centre = Texel(t, side / 2, side / 2);
+        EXPECT_EQ(255, centre[3]);
+        EXPECT_EQ(200, centre[0]);
+        int opaque = 0;
+        for (int y = 0; y < t.size; ++y)
+            for (int x = 0; x < t.size; ++x)
+                opaque += Texel(t, x, y)[3] == 255;
+        // The disc never covers more than its square.
+        EXPECT_LE(opaque, side * side);
+        EXPECT_GE(opaque, side == 1 ? 1 : side * side / 2);
+    }
+}
+
 TEST(LogoTexture, AThinLogoHalvedToNothingLeavesABlackDisc)
 {
     LogoTexture t = BuildLogoTexture(Coded(1, 1024));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "saver/rings/rings.h"
@@ -36,8 +37,8 @@ TEST(RingMotion, TheFirstTickOnlyRecordsTheTime)
     EXPECT_FALSE(AdvanceMotion(motion, tree, 0.45, 5000));
     EXPECT_EQ(5000u, motion.lastTime);
     EXPECT_EQ(before.angle, tree.angle);
-    EXPECT_EQ(0.0f, motion.rotX);
-    EXPECT_EQ(0.0f, motion.camPhase);
+    EXPECT_EQ(0.0, motion.rotX);
+    EXPECT_EQ(0.0, motion.camPhase);
     EXPECT_TRUE(AdvanceMotion(motion, tree, 0.45, 5010));
     EXPECT_NE(before.angle, tree.angle);
 }
@@ -51,7 +52,7 @@ TEST(RingMotion, ALongPauseAdvancesByTheFullElapsedTime)
     ASSERT_TRUE(AdvanceMotion(motion, tree, 0.45, 1000 + 10000)); // ten seconds: dt 100
     for (int i = 0; i < tree.ringCount; ++i) {
         SCOPED_TRACE(i);
-        ASSERT_GE(tree.angle[i], 0.0f);
+        ASSERT_GE(tree.angle[i], 0.0);
         ASSERT_LT(tree.angle[i], 2 * kPi);
         double expected = before.angle[i] + before.spin[i] * 100.0;
         EXPECT_NEAR(0.0, AngleDelta(tree.angle[i], expected), 1e-4);
@@ -102,36 +103,65 @@ TEST(RingMotion, StillCameraStaysStill)
     Motion motion;
     for (std::uint32_t t = 1; t < 1000; t += 7)
         AdvanceMotion(motion, tree, 0.0, t);
-    EXPECT_EQ(0.0f, motion.camPhase);
-    EXPECT_EQ(0.0f, motion.rotX);
+    EXPECT_EQ(0.0, motion.camPhase);
+    EXPECT_EQ(0.0, motion.rotX);
     Vec3 eye = EyePosition(motion.camPhase, 0.0);
     EXPECT_EQ(2.0, eye.z);
 }
 
-// With sync on, every ring stands at π/2 one eighth of a period after the
-// reset and again a whole period later.
-TEST(RingMotion, SyncedRingsReachAQuarterTurnTogether)
+// Ticks of stepMs milliseconds until the clock reads target (the last tick
+// may be shorter), the way the animation timer drives the saver.
+void TickUntil(Motion& motion, RingTree& tree, double camera, std::uint32_t target,
+               std::uint32_t stepMs)
 {
-    for (int number : {3, 8}) {
-        SCOPED_TRACE(number);
-        RingTree tree = Built(number, true);
+    while (motion.lastTime != target) {
+        std::uint32_t left = target - motion.lastTime;
+        AdvanceMotion(motion, tree, camera, motion.lastTime + (left < stepMs ? left : stepMs));
+    }
+}
+
+// With sync on, every ring stands at π/2 one eighth of a period after the
+// reset and again every whole period later, all night long. One time unit
+// is 100 ms; the ticks land on whole milliseconds, and only the rest of a
+// millisecond before each meeting is extrapolated.
+TEST(RingMotion, SyncedRingsMeetAtAQuarterTurnEveryPeriodAllNight)
+{
+    const struct { int number; double hours; std::uint32_t stepMs; } cases[] = {
+        {3, 8, 1},      // an eight-hour night at the saver's 1 ms frames
+        {8, 1, 16},     // 255 rings at the frames of a 60 Hz display
+        {15, 0.05, 100}, // the deepest tree, slowly drawn, over its first periods
+    };
+    const double camera = 0.45;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "Number " << c.number << ", " << c.hours << " h");
+        RingTree tree = Built(c.number, true);
         ASSERT_GT(tree.period, 0.0);
+        // Clear of the clock's wrap: a tick that reads 0 counts as a first
+        // tick again (0 means "no frame yet") and would skip a millisecond.
+        const std::uint32_t start = 1000;
         Motion motion;
-        const std::uint32_t start = 100;
-        AdvanceMotion(motion, tree, 0.45, start);
-        for (double units : {tree.period / 8, tree.period / 8 + tree.period}) {
-            SCOPED_TRACE(units);
-            std::uint32_t target = start + static_cast<std::uint32_t>(std::lround(units * 10));
-            while (motion.lastTime + 5 <= target)
-                AdvanceMotion(motion, tree, 0.45, motion.lastTime + 5);
-            if (motion.lastTime != target)
-                AdvanceMotion(motion, tree, 0.45, target);
-            // The tick lands on a whole millisecond; allow for the rest.
-            double early = units - (target - start) * 0.01;
+        AdvanceMotion(motion, tree, camera, start);
+        const double nightUnits = c.hours * 36000;
+        int meetings = 0;
+        double worst = 0;
+        for (double units = tree.period / 8; units <= nightUnits; units += tree.period) {
+            std::uint32_t elapsedMs = static_cast<std::uint32_t>(std::floor(units * 100));
+            TickUntil(motion, tree, camera, start + elapsedMs, c.stepMs);
+            double rest = units - elapsedMs * 0.01;
             for (int i = 0; i < tree.ringCount; ++i)
-                ASSERT_NEAR(0.0, AngleDelta(tree.angle[i] + tree.spin[i] * early, kPi / 2), 5e-3)
-                    << "ring " << i;
+                worst = std::max(worst, std::fabs(AngleDelta(tree.angle[i] + tree.spin[i] * rest,
+                                                             kPi / 2)));
+            ++meetings;
         }
+        EXPECT_GE(meetings, c.hours * 36000 / tree.period - 1);
+        EXPECT_LT(worst, 1e-6) << "radians off a quarter turn, over " << meetings << " meetings";
+
+        // The camera has turned by exactly the time that passed.
+        const double elapsed = static_cast<std::uint32_t>(motion.lastTime - start) * 0.01;
+        EXPECT_NEAR(0.0, AngleDelta(motion.camPhase, camera * 0.01 * elapsed), 1e-6);
+        double rot = std::fmod(camera * elapsed, 360.0);
+        EXPECT_NEAR(0.0, AngleDelta(motion.rotX * kPi / 180, rot * kPi / 180), 1e-6);
+        EXPECT_EQ(motion.rotX, motion.rotZ);
     }
 }
 
@@ -155,9 +185,9 @@ TEST(RingMotion, EightHoursStayBoundedAndKeepMoving)
         std::fill(travelled.begin(), travelled.end(), 0.0);
         long stuck = 0;
         for (std::uint32_t ms = 1; ms <= hourMs; ++ms) {
-            float phase = motion.camPhase, rot = motion.rotX;
-            std::vector<float>& angle = tree.angle;
-            float a1 = angle[1], a2 = angle[2];
+            double phase = motion.camPhase, rot = motion.rotX;
+            std::vector<double>& angle = tree.angle;
+            double a1 = angle[1], a2 = angle[2];
             AdvanceMotion(motion, tree, camera, motion.lastTime + 1);
             stuck += motion.camPhase == phase || motion.rotX == rot;
             phaseTravel += AngleDelta(motion.camPhase, phase);
@@ -173,17 +203,16 @@ TEST(RingMotion, EightHoursStayBoundedAndKeepMoving)
         // The one tick after the clock reads 0 (the wrap, in the first hour)
         // counts as a first tick again: 0 means "no frame yet".
         EXPECT_EQ(hour == 0 ? 1 : 0, stuck);
-        // One hour is 36000 time units; single-precision steps may round a
-        // little, but never lose the motion.
-        const double units = 36000;
-        EXPECT_NEAR(camera * 0.01 * units, phaseTravel, 0.02 * camera * 0.01 * units);
-        EXPECT_NEAR(camera * units, rotTravel, 0.02 * camera * units);
+        // One hour is 36000 time units, less the first hour's tick that
+        // only recorded the time; every part moves at its speed throughout.
+        const double units = hour == 0 ? 36000 - 0.01 : 36000;
+        EXPECT_NEAR(camera * 0.01 * units, phaseTravel, 1e-6);
+        EXPECT_NEAR(camera * units, rotTravel, 1e-4);
         for (int i : {1, 2})
-            EXPECT_NEAR(tree.spin[i] * units, travelled[i], 0.02 * std::fabs(tree.spin[i]) * units)
-                << "ring " << i;
+            EXPECT_NEAR(tree.spin[i] * units, travelled[i], 1e-6) << "ring " << i;
     }
     for (int i = 0; i < tree.ringCount; ++i) {
-        EXPECT_GE(tree.angle[i], 0.0f);
+        EXPECT_GE(tree.angle[i], 0.0);
         EXPECT_LT(tree.angle[i], 2 * kPi);
         EXPECT_LT(TiltIndex(tree.angle[i]), kTiltSteps);
     }

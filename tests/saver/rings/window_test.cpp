@@ -288,7 +288,7 @@ TEST(OrbelleScene, TimeMovesTheRingsAndTheCamera)
     OrbelleSettings settings = DefaultSettings();
     TOrbelleScene scene(settings, 7);
     EXPECT_FALSE(scene.AdvanceTo(500)); // the first tick only records the time
-    std::vector<float> before = scene.Tree().angle;
+    std::vector<double> before = scene.Tree().angle;
     EXPECT_TRUE(scene.AdvanceTo(10500)); // a ten-second pause, in full
     EXPECT_NE(before, scene.Tree().angle);
     EXPECT_NEAR(45.0, scene.MotionState().rotX, 1e-3);
@@ -317,7 +317,7 @@ TEST(OrbelleScene, TheConfigurationPreviewFollowsTheDialog)
         EXPECT_EQ(7, scene.Tree().ringCount);
         changed.velocity = 0;
         ConfigPreviewFollower()->FollowSettings(changed, kChangeSpins);
-        for (float spin : scene.Tree().spin)
+        for (double spin : scene.Tree().spin)
             EXPECT_EQ(0.0f, spin);
         changed.extraDetail = true;
         ConfigPreviewFollower()->FollowSettings(changed, kChangeExtraDetail);
