@@ -141,13 +141,140 @@ def write_ico(path, shade, sizes=(32, 16, 48)):
         f.write(out)
 
 
+# The corner picker of quadrix.dll (and the saver's own corner control):
+# a monitor picture with its mask beside it, and the three corner markers.
+# Shades take pixel coordinates; bitmaps are 24-bit BMP files.
+def render(shade, width, height, factor=4):
+    """Renders shade(x, y) -> (r, g, b, a) over width x height pixels."""
+    rows = []
+    for py in range(height):
+        row = []
+        for px in range(width):
+            acc = [0.0, 0.0, 0.0, 0.0]
+            for sy in range(factor):
+                for sx in range(factor):
+                    r, g, b, a = shade(px + (sx + 0.5) / factor, py + (sy + 0.5) / factor)
+                    acc[0] += r * a
+                    acc[1] += g * a
+                    acc[2] += b * a
+                    acc[3] += a
+            a = acc[3] / (factor * factor)
+            row.append((acc[0] / acc[3], acc[1] / acc[3], acc[2] / acc[3], a) if a > 0
+                       else (0.0, 0.0, 0.0, 0.0))
+        rows.append(row)
+    return rows
+
+
+def write_bmp(path, rows):
+    """A 24-bit bottom-up BMP of opaque (r, g, b) rows."""
+    height, width = len(rows), len(rows[0])
+    stride = (width * 3 + 3) // 4 * 4
+    pixels = bytearray()
+    for row in reversed(rows):
+        line = bytearray()
+        for r, g, b in row:
+            line += bytes([round(b * 255), round(g * 255), round(r * 255)])
+        pixels += line + bytes(stride - len(line))
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
+    with open(path, "wb") as f:
+        f.write(header + info + bytes(pixels))
+
+
+def rounded_box(x, y, left, top, right, bottom, radius):
+    """True inside the rectangle with rounded corners."""
+    cx = min(max(x, left + radius), right - radius)
+    cy = min(max(y, top + radius), bottom - radius)
+    return math.hypot(x - cx, y - cy) <= radius
+
+
+def monitor(x, y):
+    """The picker's monitor, 184 x 170: its screen (16, 17)-(169, 130) is
+    painted over with the desktop colour by the control."""
+    pixel = (0.0, 0.0, 0.0, 0.0)
+    if rounded_box(x, y, 56, 155, 128, 168, 4):          # foot
+        pixel = (0.52, 0.52, 0.56, 1.0)
+    if 80 <= x <= 104 and 142 <= y <= 158:                # neck
+        shade = 0.5 + 0.1 * (1 - abs(x - 92) / 12)
+        pixel = (shade, shade, shade + 0.04, 1.0)
+    if rounded_box(x, y, 4, 5, 181, 145, 7):              # case, lit from above
+        t = (y - 5) / 140
+        shade = 0.86 - 0.14 * t
+        pixel = (shade, shade, shade + 0.03, 1.0)
+        if not rounded_box(x, y, 6, 7, 179, 143, 6):
+            pixel = (0.5, 0.5, 0.55, 1.0)
+    if 13 <= x <= 172 and 14 <= y <= 133:                 # bezel around the screen
+        pixel = (0.3, 0.3, 0.34, 1.0)
+    if math.hypot(x - 164, y - 138) < 2.2:                # power light
+        pixel = (0.2, 0.85, 0.3, 1.0)
+    return pixel
+
+
+def monitor_with_mask(width=184, height=170):
+    """Picture left (black where transparent), mask right (white there)."""
+    rows = render(monitor, width, height)
+    out = []
+    for row in rows:
+        picture = [(r, g, b) if a >= 0.5 else (0.0, 0.0, 0.0) for r, g, b, a in row]
+        mask = [(0.0, 0.0, 0.0) if a >= 0.5 else (1.0, 1.0, 1.0) for _, _, _, a in row]
+        out.append(picture + mask)
+    return out
+
+
+def marker(fill, sign):
+    """A 24 x 22 tile in the fill colour with a white sign(x, y) on it."""
+    def shade(x, y):
+        pixel = (0.0, 0.0, 0.0, 0.0)
+        if rounded_box(x, y, 1, 1, 23, 21, 4):
+            t = y / 22
+            pixel = tuple(c * (1.1 - 0.3 * t) for c in fill) + (1.0,)
+            pixel = tuple(min(1.0, c) for c in pixel)
+            if not rounded_box(x, y, 2, 2, 22, 20, 3):
+                pixel = (0.15, 0.15, 0.15, 1.0)
+            elif sign(x - 12, y - 11):
+                pixel = (1.0, 1.0, 1.0, 1.0)
+        return pixel
+    return shade
+
+
+def sign_default(x, y):
+    return abs(y) < 1.6 and abs(x) < 6            # a dash: nothing happens
+
+
+def sign_now(x, y):
+    return -4 < x < 6 and abs(y) < (6 - x) * 0.55  # play: start the saver
+
+
+def sign_never(x, y):
+    r = math.hypot(x, y)
+    return 4.2 < r < 7 or (r < 7 and abs(x + y) < 1.6)  # no entry
+
+
+def flatten(rows, backdrop=(0.0, 0.5, 0.5)):
+    """Opaque rows: partial alpha over the desktop colour of a fresh system."""
+    return [[tuple(c * a + d * (1 - a) for c, d in zip((r, g, b), backdrop)) for r, g, b, a in row]
+            for row in rows]
+
+
+PICKER_ART = {
+    "hotcorners/art/monitor.bmp": monitor_with_mask,
+    "hotcorners/art/marker-default.bmp": lambda: flatten(render(marker((0.62, 0.62, 0.66), sign_default), 24, 22)),
+    "hotcorners/art/marker-now.bmp": lambda: flatten(render(marker((0.15, 0.62, 0.25), sign_now), 24, 22)),
+    "hotcorners/art/marker-never.bmp": lambda: flatten(render(marker((0.8, 0.16, 0.14), sign_never), 24, 22)),
+}
+
+
 ART = {
     "installer/art/saver.ico": rings,
     "installer/art/kit.ico": glimmer,
     "installer/art/quadrix.ico": corners,
+    "hotcorners/art/quadrix.ico": corners,
 }
 
 if __name__ == "__main__":
     for name, shade in ART.items():
         write_ico(os.path.join(ROOT, name), shade)
+        print("wrote", name, file=sys.stderr)
+    for name, draw in PICKER_ART.items():
+        write_bmp(os.path.join(ROOT, name), draw())
         print("wrote", name, file=sys.stderr)
