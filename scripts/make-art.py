@@ -141,6 +141,122 @@ def write_ico(path, shade, sizes=(32, 16, 48)):
         f.write(out)
 
 
+# quadrix.dll's service: tray icons by state (16 x 16) and the feedback marks
+# drawn in a corner (22 x 16 picture with its mask beside it in one bitmap).
+STATE_COLOURS = {
+    "idle": (0.55, 0.62, 0.75),
+    "suppressed": (0.9, 0.16, 0.12),
+    "pending": (1.0, 0.72, 0.1),
+    "starting": (0.2, 0.85, 0.3),
+    "failed": (0.6, 0.6, 0.6),
+}
+
+
+def state_symbol(state, u, v):
+    """The state's sign in unit coordinates around (0, 0), radius about 1."""
+    r = math.hypot(u, v)
+    if state == "suppressed":  # a no-entry sign: ring and bar
+        return 0.62 < r < 0.95 or (r < 0.95 and abs(u) < 0.7 and abs(v) < 0.2)
+    if state == "pending":  # an hourglass
+        return abs(v) < 0.9 and abs(u) < 0.75 * abs(v) + 0.08
+    if state == "starting":  # a play triangle
+        return -0.6 < u < 0.8 and abs(v) < 0.8 * (0.8 - u) / 1.4
+    if state == "failed":  # a cross
+        return r < 0.95 and min(abs(u - v), abs(u + v)) < 0.3
+    return r < 0.35  # idle: a dot
+
+
+def tray_icon(state):
+    """A screen whose top-left corner carries the state's colour and sign."""
+    colour = STATE_COLOURS[state]
+
+    def shade(x, y):
+        pixel = (0.0, 0.0, 0.0, 0.0)
+        if 0.04 < x < 0.96 and 0.1 < y < 0.84:
+            pixel = (0.8, 0.8, 0.85, 1.0)
+        if 0.12 < x < 0.88 and 0.18 < y < 0.76:
+            pixel = (0.06, 0.1, 0.3, 1.0)
+        if 0.4 < x < 0.6 and 0.84 <= y < 0.94:
+            pixel = (0.5, 0.5, 0.55, 1.0)
+        u, v = (x - 0.42) / 0.34, (y - 0.44) / 0.34
+        if math.hypot(u, v) < 1.15:
+            pixel = over((0.0, 0.0, 0.0, 0.8), pixel)
+        if state_symbol(state, u, v):
+            pixel = (colour[0], colour[1], colour[2], 1.0)
+        return pixel
+    return shade
+
+
+def mark_picture(state):
+    """A small badge: a dark rounded plate with the state's sign."""
+    colour = STATE_COLOURS[state]
+
+    def shade(x, y):
+        # the unit square holds 22 x 16 pixels: stretch x back
+        px, py = x * 22, y * 16
+        dx = max(abs(px - 11) - 3, 0.0)
+        dy = max(abs(py - 8) - 0, 0.0)
+        if math.hypot(dx, dy) > 7.5:
+            return (0.0, 0.0, 0.0, 0.0)
+        pixel = (0.08, 0.08, 0.12, 1.0)
+        if math.hypot(dx, dy) > 6.3:
+            pixel = (colour[0], colour[1], colour[2], 1.0)
+        if state_symbol(state, (px - 11) / 5.5, (py - 8) / 5.5):
+            pixel = (colour[0], colour[1], colour[2], 1.0)
+        return pixel
+    return shade
+
+
+def write_mark_bmp(path, shade, width=22, height=16, factor=4):
+    """A 24-bit bitmap, picture left (black where clear) and mask right
+    (black where the picture covers the screen, white where it leaves it)."""
+    rows = []
+    for py in range(height):
+        row = []
+        for px in range(width):
+            acc, alpha = [0.0, 0.0, 0.0], 0.0
+            for sy in range(factor):
+                for sx in range(factor):
+                    r, g, b, a = shade((px + (sx + 0.5) / factor) / width,
+                                       (py + (sy + 0.5) / factor) / height)
+                    acc = [acc[0] + r * a, acc[1] + g * a, acc[2] + b * a]
+                    alpha += a
+            alpha /= factor * factor
+            colour = [c / (alpha * factor * factor) for c in acc] if alpha > 0 else [0, 0, 0]
+            row.append((colour, alpha >= 0.5))
+        rows.append(row)
+    stride = (width * 2 * 3 + 3) // 4 * 4
+    pixels = bytearray()
+    for row in reversed(rows):
+        line = bytearray()
+        for colour, opaque in row:
+            r, g, b = colour if opaque else (0, 0, 0)
+            line += bytes([round(b * 255), round(g * 255), round(r * 255)])
+        for _, opaque in row:
+            line += bytes([0, 0, 0] if opaque else [255, 255, 255])
+        pixels += line + bytes(stride - len(line))
+    header = struct.pack("<IiiHHIIiiII", 40, width * 2, height, 1, 24, 0, len(pixels), 2835,
+                         2835, 0, 0)
+    filehead = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(pixels), 0, 0, 14 + 40)
+    with open(path, "wb") as f:
+        f.write(filehead + header + bytes(pixels))
+
+
+SERVICE_ICONS = {"hotcorners/art/tray-%s.ico" % s: tray_icon(s) for s in STATE_COLOURS}
+SERVICE_MARKS = {"hotcorners/art/mark-%s.bmp" % s: mark_picture(s)
+                 for s in STATE_COLOURS if s != "idle"}
+
+
+def write_service_art():
+    os.makedirs(os.path.join(ROOT, "hotcorners/art"), exist_ok=True)
+    write_ico(os.path.join(ROOT, "hotcorners/art/quadrix.ico"), corners)
+    for name, shade in SERVICE_ICONS.items():
+        write_ico(os.path.join(ROOT, name), shade, sizes=(16,))
+    for name, shade in SERVICE_MARKS.items():
+        write_mark_bmp(os.path.join(ROOT, name), shade)
+
+
+
 # The corner picker of quadrix.dll (and the saver's own corner control):
 # a monitor picture with its mask beside it, and the three corner markers.
 # Shades take pixel coordinates; bitmaps are 24-bit BMP files.
@@ -268,13 +384,14 @@ ART = {
     "installer/art/saver.ico": rings,
     "installer/art/kit.ico": glimmer,
     "installer/art/quadrix.ico": corners,
-    "hotcorners/art/quadrix.ico": corners,
 }
 
 if __name__ == "__main__":
     for name, shade in ART.items():
         write_ico(os.path.join(ROOT, name), shade)
         print("wrote", name, file=sys.stderr)
+    write_service_art()
+    print("wrote hotcorners/art", file=sys.stderr)
     for name, draw in PICKER_ART.items():
         write_bmp(os.path.join(ROOT, name), draw())
         print("wrote", name, file=sys.stderr)

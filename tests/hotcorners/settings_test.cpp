@@ -14,6 +14,7 @@
 namespace {
 
 using namespace hcui;
+using hc::InstallModule;
 
 void Close(robot::Child& child, HWND dialog, int button)
 {

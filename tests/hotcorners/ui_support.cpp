@@ -4,13 +4,6 @@
 
 namespace hcui {
 
-std::string InstallModule()
-{
-    std::string target = support::WindowsDirectory() + "\\quadrix.dll";
-    CopyFileA(support::WinPath(QUADRIX_DLL).c_str(), target.c_str(), FALSE);
-    return target;
-}
-
 robot::Child StartEntry(const std::string& module, const char* entry, const char* command)
 {
     // rundll32 takes the module's path unquoted (Wine's does not strip quotes).
@@ -51,18 +44,6 @@ bool KeyExists(HKEY root, const char* key)
         return false;
     RegCloseKey(opened);
     return true;
-}
-
-HWND ServiceWindow()
-{
-    return FindWindowA("QuadrixService", nullptr);
-}
-
-robot::Child StartService(const std::string& module)
-{
-    robot::Child service = StartEntry(module, "RunService");
-    robot::WaitFor([] { return ServiceWindow() != nullptr; }, kWaitMs);
-    return service;
 }
 
 } // namespace hcui

@@ -1,11 +1,12 @@
-// What the tests of the settings dialog, the page and the picker share: the
-// module installed into the prefix's Windows directory, its entries started
-// through rundll32, and the registry values they leave.
+// What the tests of the settings dialog, the page and the picker share
+// beyond the service's harness: entries started with a command text, the
+// settings dialog, and the registry values as stored.
 #pragma once
 #include <windows.h>
 
 #include <string>
 
+#include "harness.h"
 #include "robot.h"
 
 namespace hcui {
@@ -17,8 +18,6 @@ constexpr char kPageKey[] =
     "PropertySheetHandlers\\Quadrix Properties";
 constexpr char kClassKey[] = "CLSID\\{9CB48109-E0FC-11D0-8E0C-C52523886C3B}";
 
-// Copies the built module to <Windows>\quadrix.dll; returns that path.
-std::string InstallModule();
 // Starts "rundll32.exe <module>,<entry> <command>" (no command: nothing after
 // the entry).
 robot::Child StartEntry(const std::string& module, const char* entry, const char* command = nullptr);
@@ -30,10 +29,5 @@ HWND WaitForSettings(const robot::Child& child);
 std::string RawText(HKEY root, const char* key, const char* name);
 void WriteText(HKEY root, const char* key, const char* name, const char* text);
 bool KeyExists(HKEY root, const char* key);
-
-// The running service's window (class "QuadrixService"), if any.
-HWND ServiceWindow();
-// Starts the service from the installed module and waits for its window.
-robot::Child StartService(const std::string& module);
 
 } // namespace hcui
