@@ -42,6 +42,23 @@ void ToAnsi(const WCHAR* text, char* out, int size)
     out[size - 1] = 0;
 }
 
+// Windows 95 has the ANSI string functions only; these two wide ones are
+// all the shortcut's search needs.
+void CopyWide(WCHAR* out, int size, const WCHAR* text)
+{
+    int i = 0;
+    for (; i < size - 1 && text[i]; ++i)
+        out[i] = text[i];
+    out[i] = 0;
+}
+
+bool SameWide(const WCHAR* a, const WCHAR* b)
+{
+    for (; *a && *a == *b; ++a, ++b) {
+    }
+    return *a == *b;
+}
+
 // A display name as wide text: the shell answers in one of three forms.
 bool DisplayName(IShellFolder* folder, LPCITEMIDLIST item, DWORD flags, WCHAR* out, int size)
 {
@@ -53,7 +70,7 @@ bool DisplayName(IShellFolder* folder, LPCITEMIDLIST item, DWORD flags, WCHAR* o
     switch (name.uType) {
     case STRRET_WSTR:
         if (name.pOleStr) {
-            lstrcpynW(out, name.pOleStr, size);
+            CopyWide(out, size, name.pOleStr);
             FreeShellMemory(name.pOleStr);
         }
         break;
@@ -93,7 +110,7 @@ bool FindInFolder(HWND owner, LPCITEMIDLIST folderId, WCHAR* found)
             break;
         WCHAR name[kInFolderNameSize];
         if (DisplayName(folder.Get(), item.Get(), SHGDN_INFOLDER, name, kInFolderNameSize) &&
-            lstrcmpW(name, L"Quadrix") == 0)
+            SameWide(name, L"Quadrix"))
             DisplayName(folder.Get(), item.Get(), SHGDN_FORPARSING, found, kWidePathSize);
     }
     return found[0] != 0;
