@@ -12,6 +12,7 @@
 #include "hotcorners/picker_geometry.h"
 #include "hotcorners/resource.h"
 #include "robot.h"
+#include "support.h"
 #include "ui_support.h"
 
 namespace {
@@ -100,6 +101,8 @@ TEST(SettingsPage, EditedAndAppliedInAPropertySheet)
     SendMessageA(picker, WM_COMMAND, picker::MenuCommand(1, 2), 0);
     EXPECT_EQ("YNY-", Codes(picker));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet, kApplyButton)));
+    hc::PumpFor(500);
+    robot::WindowShot(sheet, support::ArtifactPath("hotcorners-page.png"));
     PropSheet_PressButton(sheet, PSBTN_APPLYNOW);
     EXPECT_TRUE(hc::PumpUntil([] {
         return RawText(HKEY_CURRENT_USER, kCornersKey, "Mouse Corners") == std::string("YNY-", 5);

@@ -70,11 +70,15 @@ TEST(SettingsDialog, FollowsTheServiceAndTellsItTheCorners)
     ASSERT_NE(nullptr, dialog);
     ExpectServiceShown(dialog, false);
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_START_HINT)));
+    robot::Settle(child);
+    robot::WindowShot(dialog, support::ArtifactPath("hotcorners-stopped.png"));
 
     robot::Press(dialog, IDC_START_SERVICE);
     HWND service = hc::WaitForService(kWaitMs);
     ASSERT_NE(nullptr, service);
     ExpectServiceShown(dialog, true);
+    robot::Settle(child);
+    robot::WindowShot(dialog, support::ArtifactPath("hotcorners-running.png"));
 
     // "Never" for the top-right corner, applied with OK.
     HWND picker = GetDlgItem(dialog, IDC_CORNERS);
