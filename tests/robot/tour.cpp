@@ -42,6 +42,59 @@ HWND AnswerBoxesUntilPreview(const robot::Child& child)
     return nullptr;
 }
 
+HWND FindService()
+{
+    HWND service = nullptr; // a hidden window
+    robot::WaitFor([&] { return (service = FindWindowA("QuadrixService", nullptr)) != nullptr; }, 10000);
+    return service;
+}
+
+// "rundll32.exe <Windows>\quadrix.dll,<entry>" run to its end.
+void RunModuleEntry(const std::string& module, const char* entry)
+{
+    robot::Child child = robot::Start("rundll32.exe " + module + "," + entry);
+    robot::WaitExit(child, kTimeout);
+    robot::Finish(child);
+}
+
+// The hot corners after the installation: the service running, its feedback
+// mark in the top-right corner (Never unless the user chose otherwise), and
+// the settings dialog.
+void ShowHotCorners(const std::string& directory)
+{
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    const std::string module = std::string(windows) + "\\quadrix.dll";
+    HWND service = FindService();
+    if (!service) {
+        std::printf("hot corners: no service after the installation; InstallSilently\n");
+        RunModuleEntry(module, "InstallSilently");
+        service = FindService();
+    }
+    if (!service) {
+        std::printf("hot corners: no service\n");
+        return;
+    }
+    std::printf("hot corners: the service runs\n");
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    robot::MoveMouse({width - 1, 0});
+    // The service's state: 1 while a Never corner holds the saver off.
+    bool held = robot::WaitFor([&] { return (SendMessageA(service, WM_APP, 108, 0) & 0xFFFF) == 1; }, 10000);
+    Sleep(800);
+    std::printf("hot corners: pointer in the top-right corner, saver %s: %s\n",
+                held ? "held off" : "not held off", Shot(directory, "3-hot-corner.png").c_str());
+    robot::MoveMouse({width / 2, height / 2});
+
+    robot::Child dialog = robot::Start("rundll32.exe " + module + ",RunDialog");
+    if (HWND settings = robot::WaitForDialog("Hot Corners", kTimeout, dialog.id)) {
+        robot::Settle(dialog);
+        std::printf("dialog \"Hot Corners\": %s\n", Shot(directory, "4-hot-corners-settings.png").c_str());
+        robot::Press(settings, IDCANCEL);
+        robot::WaitExit(dialog, kTimeout);
+    }
+    robot::Finish(dialog);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -84,5 +137,6 @@ int main(int argc, char** argv)
         std::printf("  %s: %s\n", path.c_str(), present ? "installed" : "missing");
     }
     robot::Finish(child);
+    ShowHotCorners(directory);
     return code == 1 ? 0 : 1;
 }
