@@ -1,13 +1,33 @@
-// quadrix.dll: the hot-corners module.
-#include <windows.h>
+// quadrix.dll: the hot-corners module. Each process that loads it opens the
+// shared mutexes and registers the service window class.
+#include "hotcorners/quadrix.h"
 
 HINSTANCE gModule;
 
+void AttachProcess(HINSTANCE module)
+{
+    gModule = module;
+    RegisterServiceClass(module);
+    // A mutex that cannot be made stays null; what needs it then fails softly.
+    OpenSharedMutexes();
+}
+
+void DetachProcess()
+{
+    FreePickerResources();
+    CloseSharedMutexes();
+}
+
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID)
 {
-    if (reason == DLL_PROCESS_ATTACH) {
-        gModule = module;
+    switch (reason) {
+    case DLL_PROCESS_ATTACH:
         DisableThreadLibraryCalls(module);
+        AttachProcess(module);
+        break;
+    case DLL_PROCESS_DETACH:
+        DetachProcess();
+        break;
     }
     return TRUE;
 }

@@ -31,6 +31,14 @@ constexpr char kDialogMutexName[] = "QuadrixDialogWindowMutex";
 // Process attach and detach: the mutexes and the service window class.
 void AttachProcess(HINSTANCE module);
 void DetachProcess();
+// Their pieces: the mutex handles of this process (closing releases a hold
+// this process still has) and the service window class.
+void OpenSharedMutexes();
+void CloseSharedMutexes();
+void RegisterServiceClass(HINSTANCE module);
+// Frees the corner picker's bitmaps and menus if this process loaded them;
+// called at process detach.
+void FreePickerResources();
 
 // The service slot, under the service mutex. GetServiceWindow waits at most
 // 2000 ms (0 on time-out, without holding); a process that holds it already
@@ -81,6 +89,12 @@ void WriteOption(const char* name, int value);
 // Starts "rundll32 <module path>,<entry>" as a process of its own, not
 // waited for. Returns false when nothing was started.
 bool LaunchModuleEntry(const char* entry);
+// Starts the Display control panel's screen-saver page for the current saver
+// ("SCRNSAVE.EXE" of "system.ini").
+bool LaunchSaverSettings();
+// Starts a command line (writable, as CreateProcessA wants it) as a process
+// of its own, not waited for.
+bool LaunchCommandLine(char* commandLine);
 
 // The service behind RunService: returns when the service has ended.
 void ServiceMain();

@@ -47,3 +47,10 @@
 #define IDC_START_HINT      1011
 #define IDC_CORNERS         1012
 #define IDC_ABOUT_ICON      1013
+
+// The service's tray menu.
+#define IDM_PROPERTIES 100
+#define IDM_SAVE_NOW   101
+#define IDM_SAVER_CONFIG 102
+#define IDM_ABOUT      103
+#define IDM_QUIT       104

@@ -141,6 +141,245 @@ def write_ico(path, shade, sizes=(32, 16, 48)):
         f.write(out)
 
 
+# quadrix.dll's service: tray icons by state (16 x 16) and the feedback marks
+# drawn in a corner (22 x 16 picture with its mask beside it in one bitmap).
+STATE_COLOURS = {
+    "idle": (0.55, 0.62, 0.75),
+    "suppressed": (0.9, 0.16, 0.12),
+    "pending": (1.0, 0.72, 0.1),
+    "starting": (0.2, 0.85, 0.3),
+    "failed": (0.6, 0.6, 0.6),
+}
+
+
+def state_symbol(state, u, v):
+    """The state's sign in unit coordinates around (0, 0), radius about 1."""
+    r = math.hypot(u, v)
+    if state == "suppressed":  # a no-entry sign: ring and bar
+        return 0.62 < r < 0.95 or (r < 0.95 and abs(u) < 0.7 and abs(v) < 0.2)
+    if state == "pending":  # an hourglass
+        return abs(v) < 0.9 and abs(u) < 0.75 * abs(v) + 0.08
+    if state == "starting":  # a play triangle
+        return -0.6 < u < 0.8 and abs(v) < 0.8 * (0.8 - u) / 1.4
+    if state == "failed":  # a cross
+        return r < 0.95 and min(abs(u - v), abs(u + v)) < 0.3
+    return r < 0.35  # idle: a dot
+
+
+def tray_icon(state):
+    """A screen whose top-left corner carries the state's colour and sign."""
+    colour = STATE_COLOURS[state]
+
+    def shade(x, y):
+        pixel = (0.0, 0.0, 0.0, 0.0)
+        if 0.04 < x < 0.96 and 0.1 < y < 0.84:
+            pixel = (0.8, 0.8, 0.85, 1.0)
+        if 0.12 < x < 0.88 and 0.18 < y < 0.76:
+            pixel = (0.06, 0.1, 0.3, 1.0)
+        if 0.4 < x < 0.6 and 0.84 <= y < 0.94:
+            pixel = (0.5, 0.5, 0.55, 1.0)
+        u, v = (x - 0.42) / 0.34, (y - 0.44) / 0.34
+        if math.hypot(u, v) < 1.15:
+            pixel = over((0.0, 0.0, 0.0, 0.8), pixel)
+        if state_symbol(state, u, v):
+            pixel = (colour[0], colour[1], colour[2], 1.0)
+        return pixel
+    return shade
+
+
+def mark_picture(state):
+    """A small badge: a dark rounded plate with the state's sign."""
+    colour = STATE_COLOURS[state]
+
+    def shade(x, y):
+        # the unit square holds 22 x 16 pixels: stretch x back
+        px, py = x * 22, y * 16
+        dx = max(abs(px - 11) - 3, 0.0)
+        dy = max(abs(py - 8) - 0, 0.0)
+        if math.hypot(dx, dy) > 7.5:
+            return (0.0, 0.0, 0.0, 0.0)
+        pixel = (0.08, 0.08, 0.12, 1.0)
+        if math.hypot(dx, dy) > 6.3:
+            pixel = (colour[0], colour[1], colour[2], 1.0)
+        if state_symbol(state, (px - 11) / 5.5, (py - 8) / 5.5):
+            pixel = (colour[0], colour[1], colour[2], 1.0)
+        return pixel
+    return shade
+
+
+def write_mark_bmp(path, shade, width=22, height=16, factor=4):
+    """A 24-bit bitmap, picture left (black where clear) and mask right
+    (black where the picture covers the screen, white where it leaves it)."""
+    rows = []
+    for py in range(height):
+        row = []
+        for px in range(width):
+            acc, alpha = [0.0, 0.0, 0.0], 0.0
+            for sy in range(factor):
+                for sx in range(factor):
+                    r, g, b, a = shade((px + (sx + 0.5) / factor) / width,
+                                       (py + (sy + 0.5) / factor) / height)
+                    acc = [acc[0] + r * a, acc[1] + g * a, acc[2] + b * a]
+                    alpha += a
+            alpha /= factor * factor
+            colour = [c / (alpha * factor * factor) for c in acc] if alpha > 0 else [0, 0, 0]
+            row.append((colour, alpha >= 0.5))
+        rows.append(row)
+    stride = (width * 2 * 3 + 3) // 4 * 4
+    pixels = bytearray()
+    for row in reversed(rows):
+        line = bytearray()
+        for colour, opaque in row:
+            r, g, b = colour if opaque else (0, 0, 0)
+            line += bytes([round(b * 255), round(g * 255), round(r * 255)])
+        for _, opaque in row:
+            line += bytes([0, 0, 0] if opaque else [255, 255, 255])
+        pixels += line + bytes(stride - len(line))
+    header = struct.pack("<IiiHHIIiiII", 40, width * 2, height, 1, 24, 0, len(pixels), 2835,
+                         2835, 0, 0)
+    filehead = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(pixels), 0, 0, 14 + 40)
+    with open(path, "wb") as f:
+        f.write(filehead + header + bytes(pixels))
+
+
+SERVICE_ICONS = {"hotcorners/art/tray-%s.ico" % s: tray_icon(s) for s in STATE_COLOURS}
+SERVICE_MARKS = {"hotcorners/art/mark-%s.bmp" % s: mark_picture(s)
+                 for s in STATE_COLOURS if s != "idle"}
+
+
+def write_service_art():
+    os.makedirs(os.path.join(ROOT, "hotcorners/art"), exist_ok=True)
+    write_ico(os.path.join(ROOT, "hotcorners/art/quadrix.ico"), corners)
+    for name, shade in SERVICE_ICONS.items():
+        write_ico(os.path.join(ROOT, name), shade, sizes=(16,))
+    for name, shade in SERVICE_MARKS.items():
+        write_mark_bmp(os.path.join(ROOT, name), shade)
+
+
+
+# The corner picker of quadrix.dll (and the saver's own corner control):
+# a monitor picture with its mask beside it, and the three corner markers.
+# Shades take pixel coordinates; bitmaps are 24-bit BMP files.
+def render(shade, width, height, factor=4):
+    """Renders shade(x, y) -> (r, g, b, a) over width x height pixels."""
+    rows = []
+    for py in range(height):
+        row = []
+        for px in range(width):
+            acc = [0.0, 0.0, 0.0, 0.0]
+            for sy in range(factor):
+                for sx in range(factor):
+                    r, g, b, a = shade(px + (sx + 0.5) / factor, py + (sy + 0.5) / factor)
+                    acc[0] += r * a
+                    acc[1] += g * a
+                    acc[2] += b * a
+                    acc[3] += a
+            a = acc[3] / (factor * factor)
+            row.append((acc[0] / acc[3], acc[1] / acc[3], acc[2] / acc[3], a) if a > 0
+                       else (0.0, 0.0, 0.0, 0.0))
+        rows.append(row)
+    return rows
+
+
+def write_bmp(path, rows):
+    """A 24-bit bottom-up BMP of opaque (r, g, b) rows."""
+    height, width = len(rows), len(rows[0])
+    stride = (width * 3 + 3) // 4 * 4
+    pixels = bytearray()
+    for row in reversed(rows):
+        line = bytearray()
+        for r, g, b in row:
+            line += bytes([round(b * 255), round(g * 255), round(r * 255)])
+        pixels += line + bytes(stride - len(line))
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
+    with open(path, "wb") as f:
+        f.write(header + info + bytes(pixels))
+
+
+def rounded_box(x, y, left, top, right, bottom, radius):
+    """True inside the rectangle with rounded corners."""
+    cx = min(max(x, left + radius), right - radius)
+    cy = min(max(y, top + radius), bottom - radius)
+    return math.hypot(x - cx, y - cy) <= radius
+
+
+def monitor(x, y):
+    """The picker's monitor, 184 x 170: its screen (16, 17)-(169, 130) is
+    painted over with the desktop colour by the control."""
+    pixel = (0.0, 0.0, 0.0, 0.0)
+    if rounded_box(x, y, 56, 155, 128, 168, 4):          # foot
+        pixel = (0.52, 0.52, 0.56, 1.0)
+    if 80 <= x <= 104 and 142 <= y <= 158:                # neck
+        shade = 0.5 + 0.1 * (1 - abs(x - 92) / 12)
+        pixel = (shade, shade, shade + 0.04, 1.0)
+    if rounded_box(x, y, 4, 5, 181, 145, 7):              # case, lit from above
+        t = (y - 5) / 140
+        shade = 0.86 - 0.14 * t
+        pixel = (shade, shade, shade + 0.03, 1.0)
+        if not rounded_box(x, y, 6, 7, 179, 143, 6):
+            pixel = (0.5, 0.5, 0.55, 1.0)
+    if 13 <= x <= 172 and 14 <= y <= 133:                 # bezel around the screen
+        pixel = (0.3, 0.3, 0.34, 1.0)
+    if math.hypot(x - 164, y - 138) < 2.2:                # power light
+        pixel = (0.2, 0.85, 0.3, 1.0)
+    return pixel
+
+
+def monitor_with_mask(width=184, height=170):
+    """Picture left (black where transparent), mask right (white there)."""
+    rows = render(monitor, width, height)
+    out = []
+    for row in rows:
+        picture = [(r, g, b) if a >= 0.5 else (0.0, 0.0, 0.0) for r, g, b, a in row]
+        mask = [(0.0, 0.0, 0.0) if a >= 0.5 else (1.0, 1.0, 1.0) for _, _, _, a in row]
+        out.append(picture + mask)
+    return out
+
+
+def marker(fill, sign):
+    """A 24 x 22 tile in the fill colour with a white sign(x, y) on it."""
+    def shade(x, y):
+        pixel = (0.0, 0.0, 0.0, 0.0)
+        if rounded_box(x, y, 1, 1, 23, 21, 4):
+            t = y / 22
+            pixel = tuple(c * (1.1 - 0.3 * t) for c in fill) + (1.0,)
+            pixel = tuple(min(1.0, c) for c in pixel)
+            if not rounded_box(x, y, 2, 2, 22, 20, 3):
+                pixel = (0.15, 0.15, 0.15, 1.0)
+            elif sign(x - 12, y - 11):
+                pixel = (1.0, 1.0, 1.0, 1.0)
+        return pixel
+    return shade
+
+
+def sign_default(x, y):
+    return abs(y) < 1.6 and abs(x) < 6            # a dash: nothing happens
+
+
+def sign_now(x, y):
+    return -4 < x < 6 and abs(y) < (6 - x) * 0.55  # play: start the saver
+
+
+def sign_never(x, y):
+    r = math.hypot(x, y)
+    return 4.2 < r < 7 or (r < 7 and abs(x + y) < 1.6)  # no entry
+
+
+def flatten(rows, backdrop=(0.0, 0.5, 0.5)):
+    """Opaque rows: partial alpha over the desktop colour of a fresh system."""
+    return [[tuple(c * a + d * (1 - a) for c, d in zip((r, g, b), backdrop)) for r, g, b, a in row]
+            for row in rows]
+
+
+PICKER_ART = {
+    "hotcorners/art/monitor.bmp": monitor_with_mask,
+    "hotcorners/art/marker-default.bmp": lambda: flatten(render(marker((0.62, 0.62, 0.66), sign_default), 24, 22)),
+    "hotcorners/art/marker-now.bmp": lambda: flatten(render(marker((0.15, 0.62, 0.25), sign_now), 24, 22)),
+    "hotcorners/art/marker-never.bmp": lambda: flatten(render(marker((0.8, 0.16, 0.14), sign_never), 24, 22)),
+}
+
+
 ART = {
     "installer/art/saver.ico": rings,
     "installer/art/kit.ico": glimmer,
@@ -150,4 +389,9 @@ ART = {
 if __name__ == "__main__":
     for name, shade in ART.items():
         write_ico(os.path.join(ROOT, name), shade)
+        print("wrote", name, file=sys.stderr)
+    write_service_art()
+    print("wrote hotcorners/art", file=sys.stderr)
+    for name, draw in PICKER_ART.items():
+        write_bmp(os.path.join(ROOT, name), draw())
         print("wrote", name, file=sys.stderr)

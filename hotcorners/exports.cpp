@@ -1,0 +1,29 @@
+// The module's exports. The command entries have rundll32's shape: the
+// host's window, its instance, the command text and a show command.
+#include "hotcorners/entries.h"
+#include "hotcorners/quadrix.h"
+
+// Runs the corner watch service until it ends; a second one ends at once.
+extern "C" void CALLBACK RunService(HWND caller, HINSTANCE, LPSTR, int)
+{
+    if (!CheckDirectory(caller))
+        return;
+    SetTitle(caller);
+    EnterCom();
+    ServiceMain();
+    CoUninitialize();
+}
+
+// For the screen saver: 1 while a corner watch service runs in any process.
+extern "C" DWORD WINAPI System_Agent_Detect()
+{
+    DWORD running = GetServiceWindow() ? 1 : 0;
+    ReleaseServiceWindow();
+    return running;
+}
+
+// For the screen saver, after it changed "Mouse Corners".
+extern "C" void WINAPI Screen_Saver_Changed()
+{
+    HintCheckCorners(nullptr);
+}

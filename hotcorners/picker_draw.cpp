@@ -1,0 +1,83 @@
+#include "hotcorners/picker_draw.h"
+
+#include "common/owners.h"
+
+namespace {
+
+SIZE BitmapSize(HBITMAP bitmap)
+{
+    BITMAP info;
+    SIZE size = {0, 0};
+    if (bitmap && GetObjectA(bitmap, sizeof info, &info) == sizeof info) {
+        size.cx = info.bmWidth;
+        size.cy = info.bmHeight;
+    }
+    return size;
+}
+
+// Copies from bitmap at (sourceX, 0) with the raster operation.
+void Blit(HDC target, int x, int y, int width, int height, HDC scratch, HBITMAP bitmap, int sourceX,
+          DWORD operation)
+{
+    SelectedObject selected(scratch, bitmap);
+    BitBlt(target, x, y, width, height, scratch, sourceX, 0, operation);
+}
+
+void DrawMonitor(HDC canvas, HDC scratch, const PickerArt& art)
+{
+    Blit(canvas, 0, 0, art.width, art.height, scratch, art.monitor, art.width, SRCAND);
+    Blit(canvas, 0, 0, art.width, art.height, scratch, art.monitor, 0, SRCINVERT);
+    const picker::Box& s = art.layout.screen;
+    RECT screen = {s.left, s.top, s.right, s.bottom};
+    FillRect(canvas, &screen, GetSysColorBrush(COLOR_BACKGROUND));
+}
+
+void Checker(HDC canvas, const picker::Box& box, int width, int height)
+{
+    COLORREF desktop = GetSysColor(COLOR_BACKGROUND);
+    for (int row = 0; row < height; ++row)
+        for (int column = row % 2; column < width; column += 2)
+            SetPixel(canvas, box.left + column, box.top + row, desktop);
+}
+
+void DrawMarkers(HDC canvas, HDC scratch, const PickerArt& art, const char codes[picker::kCorners],
+                 bool enabled)
+{
+    for (int corner = 0; corner < picker::kCorners; ++corner) {
+        int index = picker::CodeIndex(codes[corner]);
+        HBITMAP marker = art.markers[index < 0 ? 0 : index];
+        const picker::Box& box = art.layout.markers[corner];
+        Blit(canvas, box.left, box.top, art.markerWidth, art.markerHeight, scratch, marker, 0, SRCCOPY);
+        if (!enabled)
+            Checker(canvas, box, art.markerWidth, art.markerHeight);
+    }
+}
+
+} // namespace
+
+bool MeasurePickerArt(PickerArt* art)
+{
+    SIZE monitor = BitmapSize(art->monitor);
+    SIZE marker = BitmapSize(art->markers[0]);
+    art->width = monitor.cx / 2;
+    art->height = monitor.cy;
+    art->markerWidth = marker.cx;
+    art->markerHeight = marker.cy;
+    return art->monitor && art->markers[0] && art->markers[1] && art->markers[2];
+}
+
+void PaintPicker(HDC target, const PickerArt& art, const char codes[picker::kCorners],
+                 bool enabled)
+{
+    MemoryDc canvas(CreateCompatibleDC(target));
+    MemoryDc scratch(CreateCompatibleDC(target));
+    GdiObject bitmap(CreateCompatibleBitmap(target, art.width, art.height));
+    if (!canvas || !scratch || !bitmap)
+        return;
+    SelectedObject selected(canvas.Get(), bitmap.Get());
+    // What lies under the control shows through the monitor's surround.
+    BitBlt(canvas.Get(), 0, 0, art.width, art.height, target, 0, 0, SRCCOPY);
+    DrawMonitor(canvas.Get(), scratch.Get(), art);
+    DrawMarkers(canvas.Get(), scratch.Get(), art, codes, enabled);
+    BitBlt(target, 0, 0, art.width, art.height, canvas.Get(), 0, 0, SRCCOPY);
+}

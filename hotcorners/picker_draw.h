@@ -1,0 +1,29 @@
+// Drawing the monitor with its four corner markers: the corner picker of
+// quadrix.dll and the saver's own corner control share it, each with the
+// artwork from its own resources.
+#pragma once
+#include <windows.h>
+
+#include "hotcorners/picker_geometry.h"
+
+// The artwork, owned by the caller. monitor is twice as wide as the picture:
+// the picture in its left half (black where the surround shows through), the
+// mask in its right half (white there, black under the monitor). markers[i]
+// is the marker of code index i (Default, Now, Never).
+struct PickerArt {
+    HBITMAP monitor = nullptr;
+    HBITMAP markers[3] = {};
+    int width = 0, height = 0;             // the picture: half the monitor bitmap
+    int markerWidth = 0, markerHeight = 0; // of the Default marker
+    picker::Layout layout;
+};
+
+// Measures the bitmaps into art's sizes; false when one is missing.
+bool MeasurePickerArt(PickerArt* art);
+
+// Paints a control's client area through target: what lies under it, the monitor, the desktop
+// colour on its screen, the marker of each corner's code, checkered in the
+// desktop colour when disabled. Draws off screen first, so nothing flickers;
+// draws nothing when the memory device context or bitmap cannot be made.
+void PaintPicker(HDC target, const PickerArt& art, const char codes[picker::kCorners],
+                 bool enabled);

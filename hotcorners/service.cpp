@@ -1,0 +1,329 @@
+// The corner watch service: a hidden window in a rundll32 process that looks
+// at the pointer twice a second and starts the saver, or holds it off, when
+// the pointer rests in a corner.
+#include "hotcorners/service.h"
+
+#include <new>
+
+namespace {
+
+constexpr UINT_PTR kTickTimer = 1;
+constexpr UINT kTickMs = 500;
+constexpr DWORD kSaverPathSize = 260;
+
+// The primary screen's size, read again on every tick.
+void PrimaryScreenCorners(CornerPoint points[kCornerCount], long* cx, long* cy)
+{
+    *cx = GetSystemMetrics(SM_CXSCREEN);
+    *cy = GetSystemMetrics(SM_CYSCREEN);
+    PrimaryCorners(points, *cx, *cy);
+}
+
+struct MonitorWalk {
+    CornerPoint* points;
+    long cx, cy;
+};
+
+BOOL CALLBACK ExtendCornersToMonitors(HMONITOR, HDC, LPRECT rect, LPARAM data)
+{
+    MonitorWalk* walk = reinterpret_cast<MonitorWalk*>(data);
+    ExtendCornersToMonitor(walk->points, walk->cx, walk->cy, rect->left, rect->top, rect->right,
+                           rect->bottom);
+    return TRUE;
+}
+
+bool IsForegroundFullScreen(long cx, long cy)
+{
+    HWND foreground = GetForegroundWindow();
+    RECT rect;
+    if (!foreground || !GetWindowRect(foreground, &rect))
+        return false;
+    DWORD style = static_cast<DWORD>(GetWindowLongA(foreground, GWL_STYLE));
+    return IsFullScreenStyleAndRect(style, rect.left, rect.top, rect.right, rect.bottom, cx, cy);
+}
+
+void CheckCorners(ServiceRecord& service)
+{
+    long cx, cy;
+    PrimaryScreenCorners(service.points, &cx, &cy);
+    if (service.enumMonitors) {
+        MonitorWalk walk = {service.points, cx, cy};
+        service.enumMonitors(nullptr, nullptr, ExtendCornersToMonitors,
+                             reinterpret_cast<LPARAM>(&walk));
+    }
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    long d = GetSystemMetrics(SM_CYHSCROLL);
+    int corner = HitCorner(service.points, {cursor.x, cursor.y}, d);
+    // Only a corner can lead to an action the full-screen rule withholds.
+    bool fullScreen = corner != kNoCorner && IsForegroundFullScreen(cx, cy);
+    CornerTick(service.watch, service, corner, fullScreen);
+    InvalidateRect(service.window, nullptr, TRUE);
+}
+
+void FindMonitorEnumerator(ServiceRecord& service)
+{
+    // EnumDisplayMonitors came with Windows 98 and 2000.
+    if (GetSystemMetrics(SM_CMONITORS) <= 1)
+        return;
+    service.user32.Reset(LoadLibraryA("user32.dll"));
+    if (!service.user32)
+        return;
+    service.enumMonitors = reinterpret_cast<EnumDisplayMonitorsFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(service.user32.Get(), "EnumDisplayMonitors")));
+    if (!service.enumMonitors)
+        service.user32.Reset();
+}
+
+bool StartService(HWND window)
+{
+    ServiceRecord* service = new (std::nothrow) ServiceRecord;
+    if (!service)
+        return false;
+    service->window = window;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(service));
+    FindMonitorEnumerator(*service);
+    long cx, cy;
+    PrimaryScreenCorners(service->points, &cx, &cy);
+    BuildTrayMenu(*service);
+    service->watch.wasActive = service->IsSaverActive();
+    CreateCoverWindow(*service);
+    service->timer = SetTimer(window, kTickTimer, kTickMs, nullptr);
+    ReadCornerSettings(service->watch.codes);
+    AddNotify(window);
+    Notify(window, WM_HOTCORNERS, HC_SERVICE_STARTED, 0);
+    ServiceSetShowIcon(*service, ReadOption(kOptionTrayIcon));
+    ServiceSetShowFeedback(*service, ReadOption(kOptionFeedback));
+    return true;
+}
+
+void EndService(HWND window, ServiceRecord* service)
+{
+    if (!service)
+        return; // its start failed: nothing was announced or shown
+    {
+        // A service that ends in a Never corner would otherwise leave screen
+        // saving off for good: the switch was stored in the user's profile.
+        RestoreSaver(service->watch, *service, false);
+        if (service->iconShown)
+            RemoveTrayIcon(*service);
+        if (service->feedbackShown) {
+            ShowFeedbackMark(*service, kStateIdle, kNoCorner);
+            RemoveFeedback(window);
+        }
+        service->markBitmap.Reset();
+        DestroyCoverWindow(*service);
+    }
+    Notify(window, WM_HOTCORNERS, HC_SERVICE_ENDED, 0);
+    RemoveNotify(window);
+    KillTimer(window, kTickTimer);
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    delete service; // destroys the tray menu
+    PostQuitMessage(0);
+}
+
+// The private messages; false for codes the service leaves to the default.
+bool OnHotCorners(ServiceRecord& service, WPARAM code, LPARAM lParam, LRESULT* answer)
+{
+    switch (code) {
+    case HC_FEEDBACK:
+        OnFeedbackMessage(service, lParam);
+        return false;
+    case HC_CORNERS_CHANGED:
+        UnpackCodes(static_cast<std::uint32_t>(lParam), service.watch.codes);
+        return false;
+    case HC_SET_ICON:
+        ServiceSetShowIcon(service, lParam ? 1 : 0);
+        return false;
+    case HC_SET_FEEDBACK:
+        ServiceSetShowFeedback(service, lParam ? 1 : 0);
+        return false;
+    case HC_GET_ICON:
+        *answer = service.iconShown ? 1 : 0;
+        return true;
+    case HC_GET_FEEDBACK:
+        *answer = service.feedbackShown ? 1 : 0;
+        return true;
+    case HC_GET_STATE:
+        *answer = MAKELONG(service.watch.feedbackState, service.watch.lastCorner);
+        return true;
+    default:
+        return false;
+    }
+}
+
+ServiceRecord* RecordOf(HWND window)
+{
+    return reinterpret_cast<ServiceRecord*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+LRESULT CALLBACK ServiceWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CREATE)
+        return StartService(window) ? 0 : -1;
+    ServiceRecord* service = RecordOf(window);
+    if (message == WM_DESTROY) {
+        EndService(window, service);
+        return 0;
+    }
+    if (!service)
+        return DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+    case WM_HOTCORNERS: {
+        LRESULT answer = 0;
+        if (OnHotCorners(*service, wParam, lParam, &answer))
+            return answer;
+        break;
+    }
+    case WM_TRAY_CALLBACK:
+        OnTrayCallback(*service, lParam);
+        break;
+    case WM_TIMER:
+        CheckCorners(*service);
+        break;
+    case WM_COMMAND:
+        OnTrayCommand(*service, LOWORD(wParam));
+        break;
+    case WM_PAINT:
+        PaintDiagnostics(*service);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+} // namespace
+
+bool ServiceRecord::IsSaverActive()
+{
+    BOOL active = TRUE;
+    SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+    return active != FALSE;
+}
+
+void ServiceRecord::SetSaverActive(bool on)
+{
+    SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, on ? TRUE : FALSE, nullptr, SPIF_UPDATEINIFILE);
+}
+
+bool ServiceRecord::HasUsableSaver()
+{
+    char saver[kSaverPathSize] = {};
+    if (GetPrivateProfileStringA("boot", "SCRNSAVE.EXE", "", saver, kSaverPathSize,
+                                 "system.ini") == 0)
+        return false;
+    FileHandle file(CreateFileA(saver, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
+    return static_cast<bool>(file);
+}
+
+bool ServiceRecord::IsSaverRunning() { return IsScreenSaverRunning(); }
+
+void ServiceRecord::RequestSaverStart()
+{
+    // The system starts the configured saver for the foreground window's
+    // SC_SCREENSAVE (the window may refuse it, as a full-screen game does).
+    if (HWND foreground = GetForegroundWindow())
+        PostMessageA(foreground, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+    else
+        DefWindowProcA(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+}
+
+void ServiceRecord::FeedbackChanged(int state, int corner)
+{
+    Feedback(nullptr, WM_HOTCORNERS, HC_FEEDBACK, MAKELPARAM(state, corner));
+}
+
+namespace {
+
+using OpenDesktopFn = HDESK(WINAPI*)(LPCSTR, DWORD, BOOL, ACCESS_MASK);
+
+// On NT a running saver has a desktop of its own; opening it is refused to
+// anyone else, which tells as much as opening it.
+bool HasSaverDesktop()
+{
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    auto open = reinterpret_cast<OpenDesktopFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user32, "OpenDesktopA")));
+    auto close = reinterpret_cast<BOOL(WINAPI*)(HDESK)>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user32, "CloseDesktop")));
+    if (!open || !close)
+        return false;
+    static const char* const kNames[] = {"screen-saver", "Screen-Saver", "screen saver",
+                                         "Screen Saver"};
+    for (const char* name : kNames) {
+        if (HDESK desktop = open(name, 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_WRITEOBJECTS)) {
+            close(desktop);
+            return true;
+        }
+        if (GetLastError() == ERROR_ACCESS_DENIED)
+            return true;
+    }
+    return false;
+}
+
+// On Windows 95 the flag is only settable: set it, learn the old value and
+// put it back.
+bool HasSaverRunningFlag()
+{
+    BOOL previous = FALSE, ignored = FALSE;
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, &previous, 0);
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, previous, &ignored, 0);
+    return previous != FALSE;
+}
+
+} // namespace
+
+bool IsScreenSaverRunning()
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT)
+        return HasSaverDesktop();
+    return HasSaverRunningFlag();
+}
+
+void RegisterServiceClass(HINSTANCE module)
+{
+    WNDCLASSEXA existing = {};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExA(module, kServiceClass, &existing))
+        return;
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = ServiceWindowProc;
+    wc.hInstance = module;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = kServiceClass;
+    RegisterClassExA(&wc);
+}
+
+void ServiceMain()
+{
+    if (HWND running = GetServiceWindow()) {
+        SetForegroundWindow(running);
+        ReleaseServiceWindow();
+        return;
+    }
+    // Without the mutex in time the slot is written all the same: a service
+    // that cannot announce itself would be worse than a rare second one.
+    HWND window = CreateWindowExA(0, kServiceClass, "QuadrixService",
+                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, 200, 150, nullptr, nullptr, gModule, nullptr);
+    if (window)
+        SetServiceWindowSlot(window);
+    ReleaseServiceWindow();
+    if (!window)
+        return;
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+
+    // The window is gone by now; GetServiceWindow clears a slot that names a
+    // window that no longer exists.
+    GetServiceWindow();
+    ReleaseServiceWindow();
+}

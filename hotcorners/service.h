@@ -1,0 +1,64 @@
+// The service's record and the indicators that show its state (tray icon,
+// feedback marks, tray menu, diagnostic paint). Everything here runs on the
+// service thread.
+#pragma once
+#include "hotcorners/corners.h"
+#include "hotcorners/quadrix.h"
+#include "common/owners.h"
+
+using EnumDisplayMonitorsFn = BOOL(WINAPI*)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
+
+// One per service, hung on the service window as its user data.
+struct ServiceRecord final : SaverSystem {
+    HWND window = nullptr;
+    MenuOwner trayMenu;
+    UINT_PTR timer = 0;
+    CornerWatch watch;
+    CornerPoint points[kCornerCount];
+    // Looked up at start only when the system reports several monitors.
+    Library user32;
+    EnumDisplayMonitorsFn enumMonitors = nullptr;
+
+    // The indicators.
+    bool iconShown = false;
+    bool feedbackShown = false;
+    RECT markRect = {};
+    int markCorner = kNoCorner;
+    GdiObject markBitmap;
+    HWND cover = nullptr;
+
+    // SaverSystem: the system's screen-saver switch and start.
+    bool IsSaverActive() override;
+    void SetSaverActive(bool on) override;
+    bool HasUsableSaver() override;
+    bool IsSaverRunning() override;
+    void RequestSaverStart() override;
+    void FeedbackChanged(int state, int corner) override;
+};
+
+// The tray icon (the service's feedback-list entry comes and goes with it).
+void AddTrayIcon(ServiceRecord& service, int state);
+void ChangeTrayIcon(ServiceRecord& service, int state);
+void RemoveTrayIcon(ServiceRecord& service);
+
+// Draws the state's mark in the corner, or erases the one shown (state 0,
+// corner kNoCorner or a saver running).
+void ShowFeedbackMark(ServiceRecord& service, int state, int corner);
+
+// The options inside the service: stored in the registry and applied.
+void ServiceSetShowIcon(ServiceRecord& service, int show);
+void ServiceSetShowFeedback(ServiceRecord& service, int show);
+
+// The service window's messages about its indicators.
+void OnFeedbackMessage(ServiceRecord& service, LPARAM lParam);
+void OnTrayCallback(ServiceRecord& service, LPARAM mouseMessage);
+void OnTrayCommand(ServiceRecord& service, WORD command);
+void PaintDiagnostics(const ServiceRecord& service);
+
+// Built at start, freed at the end.
+bool BuildTrayMenu(ServiceRecord& service);
+bool CreateCoverWindow(ServiceRecord& service);
+void DestroyCoverWindow(ServiceRecord& service);
+
+// True when a screen saver runs now.
+bool IsScreenSaverRunning();

@@ -1,0 +1,85 @@
+#include "harness.h"
+
+#include "support.h"
+
+namespace hc {
+
+std::string InstallModule()
+{
+    std::string path = support::WindowsDirectory() + "\\quadrix.dll";
+    CopyFileA(support::WinPath(QUADRIX_DLL).c_str(), path.c_str(), FALSE);
+    return path;
+}
+
+robot::Child StartEntry(const char* entry)
+{
+    return robot::Start("rundll32.exe " + support::WindowsDirectory() + "\\quadrix.dll," + entry);
+}
+
+HWND WaitForService(DWORD timeoutMs)
+{
+    HWND service = nullptr;
+    robot::WaitFor([&] {
+        service = FindWindowA("QuadrixService", "QuadrixService");
+        return service != nullptr;
+    }, timeoutMs);
+    return service;
+}
+
+int CountServiceWindows()
+{
+    int count = 0;
+    EnumWindows([](HWND window, LPARAM data) -> BOOL {
+        char name[64] = {};
+        GetClassNameA(window, name, sizeof name);
+        if (lstrcmpA(name, "QuadrixService") == 0)
+            ++*reinterpret_cast<int*>(data);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+DWORD Probe(const std::string& arguments)
+{
+    robot::Child probe = robot::Start("\"" + support::WinPath(QUADRIX_PROBE) + "\" " + arguments);
+    DWORD code = robot::WaitExit(probe, kExitTimeout);
+    robot::Finish(probe);
+    return code;
+}
+
+void SetCornerCodes(const char* codes)
+{
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER,
+                        "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers", 0, nullptr,
+                        0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, "Mouse Corners", 0, REG_SZ, reinterpret_cast<const BYTE*>(codes),
+                   lstrlenA(codes) + 1);
+    RegCloseKey(key);
+}
+
+std::string StoredSaverSwitch()
+{
+    char value[16] = {};
+    DWORD size = sizeof value - 1;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return "";
+    if (RegQueryValueExA(key, "ScreenSaveActive", nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS)
+        value[0] = 0;
+    RegCloseKey(key);
+    return value;
+}
+
+long ServiceState(HWND service)
+{
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(service, WM_APP, 108, 0, SMTO_ABORTIFHUNG, 5000, &answer))
+        return -1;
+    return static_cast<long>(answer);
+}
+
+} // namespace hc

@@ -1,0 +1,55 @@
+// What the hot-corners tests under Wine share: the module installed in the
+// Windows directory, services started through rundll32, the peer probe,
+// the corner setting and the screen-saver switch as stored.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "robot.h"
+
+namespace hc {
+
+constexpr DWORD kStartTimeout = 30000;
+constexpr DWORD kExitTimeout = 30000;
+// Several ticks (500 ms each) on a loaded machine.
+constexpr DWORD kTickTimeout = 15000;
+
+// Copies the built quadrix.dll into the Windows directory (where it lives
+// and where every process loads the same image, so the same shared block).
+std::string InstallModule();
+// "rundll32.exe <installed module>,<entry>".
+robot::Child StartEntry(const char* entry);
+// The service's window ("QuadrixService"), whichever process runs it.
+HWND WaitForService(DWORD timeoutMs);
+int CountServiceWindows();
+// Runs the peer probe with its arguments and returns its exit code.
+DWORD Probe(const std::string& arguments);
+
+// "Mouse Corners" as a REG_SZ of four codes and a zero.
+void SetCornerCodes(const char* codes);
+// HKCU\Control Panel\Desktop\ScreenSaveActive as stored ("" when absent).
+std::string StoredSaverSwitch();
+// FeedbackState (low word) and corner (high word) of the service, or -1.
+long ServiceState(HWND service);
+
+// Dispatches this thread's messages until predicate holds or the time is up.
+template <typename Predicate> bool PumpUntil(Predicate predicate, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (predicate())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+inline void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
+
+} // namespace hc
