@@ -57,22 +57,6 @@ void RegisterMonitorClass()
     RegisterClassA(&wc);
 }
 
-// Keeps the control's centre and gives it the picture's size.
-void FitToPicture(HWND window)
-{
-    RECT r;
-    GetWindowRect(window, &r);
-    const int width = gPicker.art.width, height = gPicker.art.height;
-    if (r.right - r.left == width && r.bottom - r.top == height)
-        return;
-    POINT centre = {r.left + (r.right - r.left) / 2, r.top + (r.bottom - r.top) / 2};
-    HWND parent = GetParent(window);
-    if (parent)
-        ScreenToClient(parent, &centre);
-    SetWindowPos(window, nullptr, centre.x - width / 2, centre.y - height / 2, width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-}
-
 // The menu of the marker under the point, the current code checked.
 void OfferCorner(HWND window, int x, int y)
 {
@@ -121,7 +105,7 @@ LRESULT CALLBACK MonitorProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 {
     switch (message) {
     case WM_CREATE:
-        FitToPicture(window);
+        FitToPicture(window, gPicker.art.width, gPicker.art.height);
         break;
     case WM_ENABLE:
         InvalidateRect(window, nullptr, FALSE);

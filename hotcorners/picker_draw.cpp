@@ -81,3 +81,17 @@ void PaintPicker(HDC target, const PickerArt& art, const char codes[picker::kCor
     DrawMarkers(canvas.Get(), scratch.Get(), art, codes, enabled);
     BitBlt(target, 0, 0, art.width, art.height, canvas.Get(), 0, 0, SRCCOPY);
 }
+
+void FitToPicture(HWND control, int width, int height)
+{
+    RECT r;
+    GetWindowRect(control, &r);
+    if (r.right - r.left == width && r.bottom - r.top == height)
+        return;
+    POINT centre = {r.left + (r.right - r.left) / 2, r.top + (r.bottom - r.top) / 2};
+    HWND parent = GetParent(control);
+    if (parent)
+        ScreenToClient(parent, &centre);
+    SetWindowPos(control, nullptr, centre.x - width / 2, centre.y - height / 2, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+}

@@ -27,3 +27,7 @@ bool MeasurePickerArt(PickerArt* art);
 // draws nothing when the memory device context or bitmap cannot be made.
 void PaintPicker(HDC target, const PickerArt& art, const char codes[picker::kCorners],
                  bool enabled);
+
+// Gives a control the picture's size, keeping its centre in its parent; a
+// control of that size already stays where it is.
+void FitToPicture(HWND control, int width, int height);

@@ -8,6 +8,7 @@
 
 #include "common/paths.h"
 #include "common/text.h"
+#include "saver/config/corner_picture.h"
 #include "saver/config/resource.h"
 #include "saver/framework/sgl.h"
 #include "saver/rings/logo_file.h"
@@ -17,8 +18,7 @@ namespace {
 // Posted once the dialog shows, for the one-time driver hint.
 const UINT WM_APP_FIRSTSHOW = WM_APP + 1;
 
-const int kGeneralItems[] = {IDC_HOTSINFO, IDC_MONITOR, IDC_CORNER0, IDC_CORNER0 + 1,
-                             IDC_CORNER0 + 2, IDC_CORNER0 + 3, IDC_DISMISS, IDC_LSENSITIVITY,
+const int kGeneralItems[] = {IDC_HOTSINFO, IDC_MONITOR, IDC_DISMISS, IDC_LSENSITIVITY,
                              IDC_SENSITIVITY, IDC_LWAIT, IDC_WAITTIME, IDC_WAITSPIN, IDC_WAITUNIT,
                              IDC_LPASSWORD};
 const int kDriverItems[] = {IDC_LCOMPLEXITY, IDC_COMPLEXITY, IDC_LVELOCITY,
@@ -94,6 +94,7 @@ void RegisterCommonControls()
 TConfigForm::TConfigForm(TScrMode kind) : TScrDialog(kind, "ORBELLECONFIG")
 {
     RegisterCommonControls();
+    RegisterCornerPicture();
     OwnProjectName(project_, sizeof project_);
     LoadSettings(project_, &settings_);
     shared_ = LoadSharedSettings();
@@ -168,10 +169,7 @@ void TConfigForm::FillGeneral()
 
 void TConfigForm::ShowCorners()
 {
-    for (int corner = 0; corner < 4; ++corner) {
-        char code[2] = {shared_.corners[corner], '\0'};
-        SetDlgItemTextA(Handle(), IDC_CORNER0 + corner, code);
-    }
+    BindCornerPicture(Item(IDC_MONITOR), shared_.corners);
 }
 
 void TConfigForm::ShowWait()
@@ -294,10 +292,6 @@ bool TConfigForm::Command(WORD id, WORD code)
         ChooseDriverFile();
         return true;
     default:
-        if (id >= IDC_CORNER0 && id < IDC_CORNER0 + 4) {
-            ChooseCorner(id - IDC_CORNER0);
-            return true;
-        }
         return TScrDialog::Command(id, code);
     }
 }
@@ -343,28 +337,6 @@ void TConfigForm::TrackBarMoved(HWND bar)
         break;
     default:
         break;
-    }
-}
-
-void TConfigForm::ChooseCorner(int corner)
-{
-    HMENU menu = CreatePopupMenu();
-    if (!menu)
-        return;
-    AppendMenuA(menu, MF_STRING, IDM_CORNER_NOW, "Now");
-    AppendMenuA(menu, MF_STRING, IDM_CORNER_NEVER, "Never");
-    AppendMenuA(menu, MF_STRING, IDM_CORNER_DEFAULT, "Default");
-    RECT r;
-    GetWindowRect(Item(IDC_CORNER0 + corner), &r);
-    // The dialog must be in front for the menu to close when clicked away.
-    SetForegroundWindow(Handle());
-    UINT chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTBUTTON, r.left,
-                                 r.bottom, 0, Handle(), nullptr);
-    DestroyMenu(menu);
-    const char codes[] = {'Y', 'N', '-'};
-    if (chosen >= IDM_CORNER_NOW && chosen <= IDM_CORNER_DEFAULT) {
-        shared_.corners[corner] = codes[chosen - IDM_CORNER_NOW];
-        ShowCorners();
     }
 }
 

@@ -34,7 +34,6 @@ private:
     void ShowWait();
     void ReadWait();
     void TrackBarMoved(HWND bar);
-    void ChooseCorner(int corner);
     void DriverSelected();
     void ChooseDriverFile();
     void AskSync();

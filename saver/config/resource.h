@@ -7,7 +7,6 @@
 // Page "General".
 #define IDC_HOTSINFO 1100
 #define IDC_MONITOR 1101
-#define IDC_CORNER0 1102 // top-left; 1103 top-right, 1104 bottom-right, 1105 bottom-left
 #define IDC_DISMISS 1106
 #define IDC_LSENSITIVITY 1107
 #define IDC_SENSITIVITY 1108
@@ -34,7 +33,8 @@
 #define IDC_MODE 1213
 #define IDC_DRIVERBUTTON 1214
 
-// Corner pop-up menu commands.
-#define IDM_CORNER_NOW 1300
-#define IDM_CORNER_NEVER 1301
-#define IDM_CORNER_DEFAULT 1302
+// The corner picture's artwork.
+#define IDB_CORNER_MONITOR 1300
+#define IDB_CORNER_DEFAULT 1301
+#define IDB_CORNER_NOW 1302
+#define IDB_CORNER_NEVER 1303

@@ -23,6 +23,97 @@ void Close(robot::Child& child, HWND dialog, int button)
     robot::Finish(child);
 }
 
+bool Visible(HWND dialog, int id)
+{
+    return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE;
+}
+
+bool Enabled(HWND dialog, int id)
+{
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
+
+// What the dialog shows of the service: the picker and the two option boxes
+// usable, the running line shown, only the fitting button enabled.
+void ExpectServiceShown(HWND dialog, bool running)
+{
+    SCOPED_TRACE(running ? "running" : "not running");
+    // The dialog's process updates the controls one after the other.
+    robot::WaitFor([&] {
+        return Enabled(dialog, IDC_CORNERS) == running && Visible(dialog, IDC_RUNNING) == running &&
+               Enabled(dialog, IDC_STOP_SERVICE) == running;
+    }, kWaitMs);
+    EXPECT_EQ(running, Enabled(dialog, IDC_CORNERS));
+    EXPECT_EQ(running, Enabled(dialog, IDC_FEEDBACK));
+    EXPECT_EQ(running, Enabled(dialog, IDC_TRAY_ICON));
+    EXPECT_EQ(running, Visible(dialog, IDC_RUNNING));
+    EXPECT_EQ(!running, Visible(dialog, IDC_NOT_RUNNING));
+    EXPECT_EQ(!running, Enabled(dialog, IDC_START_SERVICE));
+    EXPECT_EQ(running, Enabled(dialog, IDC_STOP_SERVICE));
+}
+
+HANDLE OpenServiceProcess(HWND service)
+{
+    DWORD id = 0;
+    GetWindowThreadProcessId(service, &id);
+    return OpenProcess(SYNCHRONIZE, FALSE, id);
+}
+
+// The dialog follows the service started and stopped anywhere, and a corner
+// applied reaches the running service at once.
+TEST(SettingsDialog, FollowsTheServiceAndTellsItTheCorners)
+{
+    const std::string module = InstallModule();
+    hc::SetCornerCodes("Y-Y-");
+    robot::Child child = StartEntry(module, "RunDialog");
+    HWND dialog = WaitForSettings(child);
+    ASSERT_NE(nullptr, dialog);
+    ExpectServiceShown(dialog, false);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_START_HINT)));
+
+    robot::Press(dialog, IDC_START_SERVICE);
+    HWND service = hc::WaitForService(kWaitMs);
+    ASSERT_NE(nullptr, service);
+    ExpectServiceShown(dialog, true);
+
+    // "Never" for the top-right corner, applied with OK.
+    HWND picker = GetDlgItem(dialog, IDC_CORNERS);
+    robot::Click(picker, {150, 25});
+    ASSERT_TRUE(robot::ChooseMenuItem(2, kWaitMs));
+    robot::Press(dialog, IDC_PAGE); // reachable through the Display control panel
+    Close(child, dialog, IDOK);
+    EXPECT_EQ(std::string("YNY-", 5), RawText(HKEY_CURRENT_USER, kCornersKey, "Mouse Corners"));
+    // The service took the new code: the top-right corner now holds the saver off.
+    ASSERT_TRUE(robot::MoveMouse({1023, 0}));
+    EXPECT_TRUE(robot::WaitFor([&] { return hc::ServiceState(service) == 0x10001; }, hc::kTickTimeout))
+        << hc::ServiceState(service);
+    ASSERT_TRUE(robot::MoveMouse({512, 384}));
+
+    // Another dialog opens with the service shown running; its Terminate
+    // button stops it and the dialog follows.
+    robot::Child second = StartEntry(module, "RunDialog");
+    dialog = WaitForSettings(second);
+    ASSERT_NE(nullptr, dialog);
+    ExpectServiceShown(dialog, true);
+    robot::Press(dialog, IDC_STOP_SERVICE);
+    EXPECT_TRUE(robot::WaitUntilGone(service, kWaitMs));
+    ExpectServiceShown(dialog, false);
+
+    // TerminateService returns once the service's process has let go of the module.
+    robot::Press(dialog, IDC_START_SERVICE);
+    service = hc::WaitForService(kWaitMs);
+    ASSERT_NE(nullptr, service);
+    ExpectServiceShown(dialog, true);
+    HANDLE process = OpenServiceProcess(service);
+    robot::Child terminate = StartEntry(module, "TerminateService", "/notitle");
+    EXPECT_EQ(0u, robot::WaitExit(terminate, kWaitMs));
+    robot::Finish(terminate);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 0)) << "the service's process has ended";
+    CloseHandle(process);
+    ExpectServiceShown(dialog, false);
+    Close(second, dialog, IDCANCEL);
+}
+
 TEST(SettingsDialog, TitleOfTheCallersWindowFollowsTheCommandText)
 {
     const std::string module = InstallModule();

@@ -134,7 +134,7 @@ TEST(ConfigDialog, ShowsTheStoredValues)
     EXPECT_EQ("Driver...", robot::ItemText(d.window, IDC_DRIVERBUTTON));
     EXPECT_NE(std::string::npos, robot::ItemText(d.window, IDC_HOTSINFO).find("system agent"));
     EXPECT_EQ("normal", robot::ItemText(d.window, IDC_MODE));
-    EXPECT_EQ("-", robot::ItemText(d.window, IDC_CORNER0));
+    EXPECT_EQ("TScrCorners", robot::ClassName(GetDlgItem(d.window, IDC_MONITOR)));
     // The live preview square holds its place on the "Driver" page.
     HWND preview = FindWindowExA(d.window, nullptr, "TScrPreview", nullptr);
     ASSERT_NE(nullptr, preview);
@@ -321,16 +321,80 @@ TEST(ConfigDialog, ADriverChosenByFileIsListedSelectedAndStored)
     EXPECT_EQ("512x384", ReadText(kKey, "Mode"));
 }
 
-TEST(ConfigDialog, CornersAreChosenFromAPopupMenu)
+// A pixel inside the top-right marker of the corner picture, on its tile's
+// colour: green for Now, red for Never, grey for Default.
+COLORREF TopRightMarker(HWND picture)
+{
+    POINT at = {148, 36};
+    ClientToScreen(picture, &at);
+    return robot::ScreenPixel(at.x, at.y);
+}
+
+bool Greenish(COLORREF c)
+{
+    return GetGValue(c) > GetRValue(c) + 40 && GetGValue(c) > GetBValue(c) + 40;
+}
+
+TEST(ConfigDialog, CornersAreChosenOnThePictureOfAMonitor)
 {
     WriteDword(kKey, "Told3dfx", 1);
     Dialog d = Open();
     ASSERT_NE(nullptr, d.window);
-    robot::Press(d.window, IDC_CORNER0 + 1); // top-right
+    HWND picture = GetDlgItem(d.window, IDC_MONITOR);
+    RECT client;
+    GetClientRect(picture, &client);
+    EXPECT_EQ(184, client.right);
+    EXPECT_EQ(170, client.bottom);
+    robot::Settle(d.child);
+    EXPECT_FALSE(Greenish(TopRightMarker(picture))) << "Default at first";
+    robot::Click(picture, {150, 25}); // the top-right marker
     ASSERT_TRUE(robot::ChooseMenuItem(0, kWaitMs)); // "Now"
-    ASSERT_TRUE(robot::WaitFor([&] { return robot::ItemText(d.window, IDC_CORNER0 + 1) == "Y"; }, kWaitMs));
+    EXPECT_TRUE(robot::WaitFor([&] { return Greenish(TopRightMarker(picture)); }, kWaitMs));
+    // Between the markers nothing opens.
+    robot::Click(picture, {92, 70});
+    EXPECT_EQ(nullptr, robot::WaitForWindow("#32768", nullptr, 1500));
     Finish(d, IDOK);
     EXPECT_EQ("-Y--", ReadText(kShared, "Mouse Corners"));
+}
+
+// With the hot-corners module installed and its service running, the page
+// says the corners work, and a corner saved reaches the service.
+TEST(ConfigDialog, GeneralPageFollowsTheHotCornersModule)
+{
+    WriteDword(kKey, "Told3dfx", 1);
+    const std::string module = support::WindowsDirectory() + "\\quadrix.dll";
+    ASSERT_TRUE(CopyFileA(support::WinPath(QUADRIX_DLL).c_str(), module.c_str(), FALSE));
+    RegSetKeyValueA(HKEY_CURRENT_USER, kShared, "Mouse Corners", REG_SZ, "----", 5);
+    robot::Child service = robot::Start("rundll32.exe " + module + ",RunService");
+    HWND serviceWindow = nullptr; // hidden
+    robot::WaitFor([&] { return (serviceWindow = FindWindowA("QuadrixService", nullptr)) != nullptr; },
+                   kWaitMs);
+    ASSERT_NE(nullptr, serviceWindow);
+
+    // Installed beside the module, as the installer puts them: the saver
+    // then loads the module that the service runs.
+    const std::string saver = support::WindowsDirectory() + "\\orbelle.scr";
+    ASSERT_TRUE(CopyFileA(support::WinPath(ORBELLE_SAVER).c_str(), saver.c_str(), FALSE));
+    Dialog d;
+    d.child = robot::Start(saver + " /c");
+    d.window = robot::WaitForDialog("Options for Orbelle", kWaitMs, d.child.id);
+    ASSERT_NE(nullptr, d.window);
+    EXPECT_NE(std::string::npos,
+              robot::ItemText(d.window, IDC_HOTSINFO).find("Click the corners you want to use."));
+    HWND picture = GetDlgItem(d.window, IDC_MONITOR);
+    robot::Click(picture, {150, 25});
+    ASSERT_TRUE(robot::ChooseMenuItem(1, kWaitMs)); // "Never"
+    robot::Settle(d.child, 500);
+    robot::WindowShot(d.window, support::ArtifactPath("config-general-hots.png"));
+    Finish(d, IDOK);
+    EXPECT_EQ("-N--", ReadText(kShared, "Mouse Corners"));
+    // The service heard of it: the top-right corner now holds the saver off.
+    ASSERT_TRUE(robot::MoveMouse({1023, 0}));
+    EXPECT_TRUE(robot::WaitFor([&] {
+        return SendMessageA(serviceWindow, WM_APP, 108 /* state */, 0) == 0x10001;
+    }, kWaitMs));
+    robot::MoveMouse({512, 384});
+    robot::Finish(service);
 }
 
 } // namespace
