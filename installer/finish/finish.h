@@ -5,9 +5,19 @@
 
 #include <cstddef>
 
+#include "installer/payload/payload.h"
+
 // Installs quadrix.dll into the Windows directory from the resource
-// resourceName. Returns non-zero when the module is in place.
-int InstallHotCorners(HWND owner, const char* resourceName);
+// resourceName. An installed copy about to be replaced is first told to stop
+// (its TerminateService entry, then a pause); a copy installed or replaced is
+// set going with its InstallSilently entry. Each entry is called as rundll32
+// would call it, with owner, the installer's instance, "/notitle" and
+// SW_SHOWNORMAL. Returns true when the module is in place and, where it was
+// new, set up; the same version already installed is left as it is.
+bool InstallHotCorners(HWND owner, const char* resourceName);
+
+// InstallHotCorners' handler of InstallPayload's events; data is its state.
+void HotCornersEventHandler(PayloadEvent event, HWND owner, const char* destination, void* data);
 
 // What the registration command lines are made of (all zero-terminated).
 struct RegistrationNames {

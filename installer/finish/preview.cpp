@@ -1,14 +1,16 @@
 #include "installer/finish/preview.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 
+#include "common/owners.h"
 #include "common/paths.h"
 #include "common/syserror.h"
 #include "common/text.h"
 #include "installer/finish/finish.h"
 #include "installer/finish/preview_text.h"
-#include "installer/flow/flow.h"
+#include "installer/instance.h"
 
 namespace {
 
@@ -17,12 +19,13 @@ constexpr std::size_t kMessageSize = 1024;
 // the dialog asks it to close.
 constexpr UINT kCloseTimeoutMs = 3000;
 
+// Hangs on the dialog as its GWLP_USERDATA from WM_INITDIALOG to WM_DESTROY.
 struct PreviewState {
-    HANDLE process;  // the saver while the dialog watches it
-    UINT_PTR timer;  // 0 when no timer runs
-    char saverPath[kPreviewTextSize];
-    char commandLine[kPreviewTextSize]; // empty when the path does not fit in it
-    bool launched;
+    KernelHandle process; // the saver while the dialog watches it
+    UINT_PTR timer = 0;   // 0 when no timer runs
+    char saverPath[kPreviewTextSize] = {};
+    char commandLine[kPreviewTextSize] = {}; // empty when the path does not fit in it
+    bool launched = false;
 };
 
 // The in-memory dialog template: a DLGTEMPLATE and three DLGITEMTEMPLATEs,
@@ -102,13 +105,6 @@ void StopTimer(HWND dialog, PreviewState* state)
     state->timer = 0;
 }
 
-void ForgetProcess(PreviewState* state)
-{
-    if (state->process)
-        CloseHandle(state->process);
-    state->process = nullptr;
-}
-
 // The preview area keeps its black face whatever the saver's child draws.
 void SubclassPreviewArea(HWND area)
 {
@@ -118,9 +114,9 @@ void SubclassPreviewArea(HWND area)
     SetWindowLongPtrA(area, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PreviewAreaProc));
 }
 
-PreviewState* CreateState(HWND dialog, const char* saverPath)
+std::unique_ptr<PreviewState> CreateState(HWND dialog, const char* saverPath)
 {
-    PreviewState* state = new (std::nothrow) PreviewState();
+    std::unique_ptr<PreviewState> state(new (std::nothrow) PreviewState());
     if (!state)
         return nullptr;
     HWND area = GetDlgItem(dialog, kPreviewArea);
@@ -136,7 +132,8 @@ PreviewState* CreateState(HWND dialog, const char* saverPath)
 INT_PTR InitPreviewDialog(HWND dialog, const char* saverPath)
 {
     SetStatus(dialog, PreviewStatus::SettingUp);
-    PreviewState* state = CreateState(dialog, saverPath ? saverPath : "");
+    // The dialog owns its state from here on; WM_DESTROY takes it back.
+    PreviewState* state = CreateState(dialog, saverPath ? saverPath : "").release();
     SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     SetDlgItemTextA(dialog, kPreviewOk, "OK");
     SubclassPreviewArea(GetDlgItem(dialog, kPreviewArea));
@@ -158,7 +155,7 @@ void ReportLaunchFailure(HWND dialog, PreviewState* state)
     char text[kMessageSize];
     FormatText(text, sizeof text, "Unable to launch saver.\r\n%s\r\n%s", state->saverPath, reason);
     StopTimer(dialog, state);
-    ForgetProcess(state);
+    state->process.Reset();
     SetStatus(dialog, AfterLaunch(false));
     MessageBoxA(dialog, text, "Error", MB_ICONWARNING);
 }
@@ -181,8 +178,8 @@ void LaunchSaver(HWND dialog, PreviewState* state)
         ReportLaunchFailure(dialog, state);
         return;
     }
-    CloseHandle(info.hThread);
-    state->process = info.hProcess;
+    KernelHandle thread(info.hThread); // only the process is watched
+    state->process.Reset(info.hProcess);
     SetStatus(dialog, AfterLaunch(true));
 }
 
@@ -194,7 +191,7 @@ void ReportWaitFailure(HWND dialog, PreviewState* state)
     FormatText(text, sizeof text, "Error waiting for screen saver to show itself.\r\n%s", reason);
     SetStatus(dialog, PreviewStatus::WaitFailed);
     StopTimer(dialog, state);
-    ForgetProcess(state);
+    state->process.Reset();
     MessageBoxA(dialog, text, "Error", MB_ICONWARNING);
 }
 
@@ -208,7 +205,7 @@ void ShowWaitingProgress(HWND dialog)
 
 void WatchSaver(HWND dialog, PreviewState* state)
 {
-    DWORD wait = WaitForInputIdle(state->process, kPreviewIdleWaitMs);
+    DWORD wait = WaitForInputIdle(state->process.Get(), kPreviewIdleWaitMs);
     IdleWait outcome = wait == 0              ? IdleWait::Idle
                        : wait == WAIT_TIMEOUT ? IdleWait::Timeout
                                               : IdleWait::Failed;
@@ -217,7 +214,7 @@ void WatchSaver(HWND dialog, PreviewState* state)
     case PreviewStatus::Shown:
         SetStatus(dialog, status);
         StopTimer(dialog, state);
-        ForgetProcess(state);
+        state->process.Reset();
         break;
     case PreviewStatus::Waiting:
         ShowWaitingProgress(dialog);
@@ -266,13 +263,11 @@ INT_PTR ClosePreviewDialog(HWND dialog, int id)
 
 void DestroyPreviewState(HWND dialog)
 {
-    PreviewState* state = StateOf(dialog);
+    std::unique_ptr<PreviewState> state(StateOf(dialog));
     if (!state)
         return;
-    ForgetProcess(state);
-    StopTimer(dialog, state);
+    StopTimer(dialog, state.get());
     SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
-    delete state;
 }
 
 LRESULT PaintBlack(HWND area)

@@ -1,3 +1,4 @@
+#include "common/owners.h"
 #include "installer/flow/flow.h"
 #include "installer/flow/gradient.h"
 #include "installer/resource.h"
@@ -12,7 +13,7 @@ ATOM RegisterInstallClass()
     windowClass.hInstance = gInstance;
     // No cursor: the flow's wait cursor stays over the backdrop. No brush:
     // WM_PAINT draws every pixel, so erasing would only flicker.
-    windowClass.lpszClassName = "InstallClass";
+    windowClass.lpszClassName = kInstallClassName;
     return RegisterClassExA(&windowClass);
 }
 
@@ -25,9 +26,8 @@ static void PaintBackdrop(HWND window)
     for (int i = 0; i < kBackdropBands; ++i) {
         BackdropBand band = BackdropBandAt(i, client.right, client.bottom);
         RECT rect = {band.left, band.top, band.right, band.bottom};
-        HBRUSH brush = CreateSolidBrush(RGB(band.red, band.green, band.blue));
-        FillRect(dc, &rect, brush);
-        DeleteObject(brush);
+        GdiObject brush(CreateSolidBrush(RGB(band.red, band.green, band.blue)));
+        FillRect(dc, &rect, static_cast<HBRUSH>(brush.Get()));
     }
     EndPaint(window, &paint);
 }

@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include "installer/flow/saver_names.h"
+#include "installer/instance.h"
 
-// The installer's instance: set first thing in WinMain, used for every
-// resource, dialog and payload the installer loads.
-extern HINSTANCE gInstance;
+// The backdrop's window class.
+constexpr char kInstallClassName[] = "InstallClass";
 
 // Results of DIALOG_PRELIM.
 constexpr INT_PTR kPrelimInstall = IDOK;            // install without Quadrix

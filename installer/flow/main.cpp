@@ -30,7 +30,7 @@ HWND CreateBackdrop()
 {
     RECT workArea = {0, 0, 0, 0};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-    return CreateWindowExA(0, "InstallClass", "Install Saver", WS_POPUP | WS_VISIBLE,
+    return CreateWindowExA(0, kInstallClassName, "Install Saver", WS_POPUP | WS_VISIBLE,
                            workArea.left, workArea.top, workArea.right - workArea.left,
                            workArea.bottom - workArea.top, nullptr, nullptr, gInstance, nullptr);
 }
@@ -70,7 +70,7 @@ void InstallSaver(InstallFlow* flow)
 void InstallUninstaller(InstallFlow* flow)
 {
     // An installer built without the uninstall support says nothing about it.
-    if (!FindResourceA(gInstance, "RESOURCE_UNGLIMEX", MAKEINTRESOURCEA(10) /* RT_RCDATA */))
+    if (!FindResourceA(gInstance, "RESOURCE_UNGLIMEX", RT_RCDATA))
         return;
     const char* name = "uninstall support";
     flow->UninstallerInstalled =
@@ -79,7 +79,7 @@ void InstallUninstaller(InstallFlow* flow)
                        nullptr, nullptr);
 }
 
-void RegisterProducts(InstallFlow* flow)
+void RegisterInstallation(InstallFlow* flow)
 {
     RegistrationNames names = {flow->UninstallerPath, flow->Strings.SaverFileName,
                                flow->Strings.SaverTitle, flow->SaverPath,
@@ -103,7 +103,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     INT_PTR choice =
         DialogBoxParamA(gInstance, "DIALOG_PRELIM", flow.BackdropWindow, PrelimDialogProc, 0);
-    if (choice == kPrelimCancel)
+    // Only "&Install" is consent. Cancel, a dialog box that failed (-1) and
+    // one destroyed with its backdrop (closed by a task list, say) give
+    // anything else: nothing is installed.
+    if (choice != kPrelimInstall && choice != kPrelimInstallWithQuadrix)
         return 2;
     flow.HotCornersWanted = choice == kPrelimInstallWithQuadrix;
 
@@ -121,7 +124,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     InstallSaver(&flow);
     InstallUninstaller(&flow);
     if (flow.UninstallerInstalled)
-        RegisterProducts(&flow);
+        RegisterInstallation(&flow);
     if (flow.SaverInstalled) {
         ActivateSaver(flow.SaverPath);
         ShowPreviewDialog(flow.BackdropWindow, flow.SaverPath);

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#include <memory>
+#include <new>
+
+#include "common/owners.h"
 #include "common/paths.h"
 #include "common/syserror.h"
 #include "common/text.h"
@@ -14,12 +18,9 @@ bool FileExists(const char* path)
 {
     // No access rights: the open succeeds even while another program holds
     // the file without sharing.
-    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file);
-    return true;
+    FileHandle file(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    return static_cast<bool>(file);
 }
 
 // Copies the FileVersion text of the block's first translation into text.
@@ -58,18 +59,17 @@ FileVersionQuad ReadFileVersion(const char* path)
     DWORD size = GetFileVersionInfoSizeA(path, &ignored);
     if (size == 0)
         return version;
-    void* block = HeapAlloc(GetProcessHeap(), 0, size);
+    std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[size]);
     if (!block)
         return version;
     char text[kVersionTextSize];
-    if (GetFileVersionInfoA(path, 0, size, block) &&
-        QueryFileVersionText(block, size, text, sizeof text))
+    if (GetFileVersionInfoA(path, 0, size, block.get()) &&
+        QueryFileVersionText(block.get(), size, text, sizeof text))
         version = ParseVersionText(text);
-    HeapFree(GetProcessHeap(), 0, block);
     return version;
 }
 
-static void Notify(PayloadEventHandler handler, int event, HWND owner, const char* destination,
+static void Notify(PayloadEventHandler handler, PayloadEvent event, HWND owner, const char* destination,
                    void* data)
 {
     if (handler)
@@ -80,9 +80,15 @@ static void ShowExtractionError(HWND owner, const char* displayName, const char*
 {
     char systemText[kPathSize];
     GetSystemErrorText(systemText, sizeof systemText);
+    // Without a file made, the folder it was to go into is named instead.
+    char where[kMessageSize];
+    if (tempName[0] != '\0')
+        CopyText(where, sizeof where, tempName);
+    else
+        DescribeTempFolder(where, sizeof where);
     char text[kMessageSize];
     FormatText(text, sizeof text, "Unable to write %s to a temporary file %s.\r\n%s", displayName,
-               tempName, systemText);
+               where, systemText);
     MessageBoxA(owner, text, "Error", MB_ICONWARNING);
 }
 
@@ -126,8 +132,8 @@ static DWORD CallLibrary(LibraryCall* call, DWORD flags)
 }
 
 // Moves tempName into place with the version library, asking before a
-// forced replacement. Returns 1 when the destination holds the payload.
-static int MoveWithLibrary(HWND owner, const char* tempName, const char* destination, bool exists,
+// forced replacement. Returns true when the destination holds the payload.
+static bool MoveWithLibrary(HWND owner, const char* tempName, const char* destination, bool exists,
                            VersionInstallRoutine install)
 {
     LibraryCall call;
@@ -150,7 +156,7 @@ static int MoveWithLibrary(HWND owner, const char* tempName, const char* destina
         if (MessageBoxA(owner, text, "Warning", MB_YESNOCANCEL | MB_ICONQUESTION) != IDYES) {
             if (result & VIF_TEMPFILE)
                 DeleteLibraryCopy(call.destinationDirectory, call.tempCopy);
-            return 0;
+            return false;
         }
         result = CallLibrary(&call, VIFF_FORCEINSTALL);
         // Windows removes its copy once the forced call has installed it;
@@ -163,15 +169,15 @@ static int MoveWithLibrary(HWND owner, const char* tempName, const char* destina
         FormatText(text, sizeof text, "There has been a problem installing %s\r\n%s", destination,
                    list);
         MessageBoxA(owner, text, "Error installing file", MB_ICONERROR);
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
 }
 
 // Decides from the versions whether to leave, ask or replace, and does it.
-static int PlacePayload(HWND owner, const char* tempName, const char* destination,
-                        const char* displayName, PayloadEventHandler handler, void* data,
-                        VersionInstallRoutine install)
+static bool PlacePayload(HWND owner, const char* tempName, const char* destination,
+                         const char* displayName, PayloadEventHandler handler, void* data,
+                         VersionInstallRoutine install)
 {
     FileVersionQuad newVersion = ReadFileVersion(tempName);
     FileVersionQuad oldVersion = ReadFileVersion(destination);
@@ -179,10 +185,10 @@ static int PlacePayload(HWND owner, const char* tempName, const char* destinatio
     switch (DecidePayload(newVersion, oldVersion, exists)) {
     case PayloadDecision::Leave:
         Notify(handler, PAYLOAD_LEFT, owner, destination, data);
-        return 1;
+        return true;
     case PayloadDecision::AskToUpgrade:
         if (!AskToUpgrade(owner, displayName))
-            return 0;
+            return false;
         break;
     case PayloadDecision::Install:
         break;
@@ -190,30 +196,30 @@ static int PlacePayload(HWND owner, const char* tempName, const char* destinatio
     if (exists)
         Notify(handler, PAYLOAD_REPLACING, owner, destination, data);
     if (!MoveWithLibrary(owner, tempName, destination, exists, install))
-        return 0;
+        return false;
     Notify(handler, exists ? PAYLOAD_REPLACED : PAYLOAD_CREATED, owner, destination, data);
-    return 1;
+    return true;
 }
 
-int InstallPayload(HWND owner, const char* destination, const char* resourceName,
-                   const char* displayName, PayloadEventHandler handler, void* data)
+bool InstallPayload(HWND owner, const char* destination, const char* resourceName,
+                    const char* displayName, PayloadEventHandler handler, void* data)
 {
     return InstallPayloadWith(owner, destination, resourceName, displayName, handler, data,
                               VerInstallFileA);
 }
 
-int InstallPayloadWith(HWND owner, const char* destination, const char* resourceName,
-                       const char* displayName, PayloadEventHandler handler, void* data,
-                       VersionInstallRoutine install)
+bool InstallPayloadWith(HWND owner, const char* destination, const char* resourceName,
+                        const char* displayName, PayloadEventHandler handler, void* data,
+                        VersionInstallRoutine install)
 {
     char tempName[kPathSize];
     if (!MakeTempFile(tempName) || !ExtractResourceToFile(tempName, resourceName)) {
         ShowExtractionError(owner, displayName, tempName);
         if (tempName[0] != '\0')
             DeleteFileA(tempName);
-        return 0;
+        return false;
     }
-    int installed = PlacePayload(owner, tempName, destination, displayName, handler, data, install);
+    bool installed = PlacePayload(owner, tempName, destination, displayName, handler, data, install);
     // The version library copies the file; the extracted one is no longer needed.
     DeleteFileA(tempName);
     return installed;

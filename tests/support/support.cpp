@@ -112,7 +112,7 @@ std::vector<std::uint8_t> ResourceBytes(const std::string& module, const char* n
     HMODULE data = LoadLibraryExA(module.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!data)
         return bytes;
-    if (HRSRC resource = FindResourceA(data, name, MAKEINTRESOURCEA(10))) {
+    if (HRSRC resource = FindResourceA(data, name, RT_RCDATA)) {
         DWORD size = SizeofResource(data, resource);
         const std::uint8_t* begin =
             static_cast<const std::uint8_t*>(LockResource(LoadResource(data, resource)));

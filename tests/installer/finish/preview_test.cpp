@@ -12,7 +12,7 @@
 
 #include "installer/finish/finish.h"
 #include "installer/finish/preview.h"
-#include "installer/flow/flow.h"
+#include "installer/instance.h"
 #include "robot.h"
 #include "support.h"
 
@@ -112,7 +112,7 @@ std::string Handle(HWND window)
     return std::to_string(static_cast<int>(reinterpret_cast<INT_PTR>(window)));
 }
 
-TEST_F(PreviewRun, TheDialogIsBuiltAsDescribed)
+TEST_F(PreviewRun, TheDialogHasItsCaptionStylesAndThreeControlsInPlace)
 {
     DialogView view = Show(Fixture(PREVIEW_SAVER), [](DialogView& v) {
         EXPECT_TRUE(WatchStatus(v, kShown));
@@ -237,56 +237,50 @@ TEST_F(PreviewRun, ASaverThatNeverComesUpShowsGrowingDotsAndOkStillCloses)
     EXPECT_FALSE(Contains(lines, "close"));
 }
 
-TEST_F(PreviewRun, ASaverThatCannotBeStartedIsNamed)
+// Each failure is told in one box, and the status line says so.
+TEST_F(PreviewRun, ASaverThatDoesNotComeUpIsReportedInABoxAndTheStatusLine)
 {
-    std::string missing = support::WindowsDirectory() + "\\missing.scr";
-    DialogView view = Show(missing, [](DialogView& v) {
-        robot::MessageBoxView box = robot::WaitForMessageBox("Error", kTimeout, GetCurrentProcessId());
-        v.boxes.push_back(box);
-        v.statuses.push_back(robot::ItemText(v.dialog, kPreviewStatus));
-        robot::Press(box.window, IDOK);
-        robot::WaitUntilGone(box.window, kTimeout);
-    });
-    ASSERT_TRUE(view.dialog);
-    ASSERT_EQ(1u, view.boxes.size());
-    EXPECT_EQ("Unable to launch saver.\r\n" + missing + "\r\n" + support::SystemText(ERROR_FILE_NOT_FOUND),
-              view.boxes[0].text);
-    EXPECT_EQ(std::vector<int>{IDOK}, view.boxes[0].buttons);
-    EXPECT_EQ(std::vector<std::string>{"Unable to launch saver."}, view.statuses);
-}
-
-TEST_F(PreviewRun, APathTooLongForTheCommandLineIsNotStarted)
-{
+    const std::string missing = support::WindowsDirectory() + "\\missing.scr";
     // Fits a path buffer, but not with quotes, " /p " and a handle.
-    std::string longPath = "C:\\" + std::string(248, 'l') + ".scr";
-    DialogView view = Show(longPath, [](DialogView& v) {
-        robot::MessageBoxView box = robot::WaitForMessageBox("Error", kTimeout, GetCurrentProcessId());
-        v.boxes.push_back(box);
-        robot::Press(box.window, IDOK);
-        robot::WaitUntilGone(box.window, kTimeout);
-        v.statuses.push_back(robot::ItemText(v.dialog, kPreviewStatus));
-    });
-    ASSERT_EQ(1u, view.boxes.size());
-    EXPECT_EQ("Unable to launch saver.\r\n" + longPath + "\r\n" +
-                  support::SystemText(ERROR_FILENAME_EXCED_RANGE),
-              view.boxes[0].text);
-    EXPECT_EQ(std::vector<std::string>{"Unable to launch saver."}, view.statuses);
-}
-
-TEST_F(PreviewRun, AProgramThatNeverWaitsForInputIsAWaitFailure)
-{
-    // A console program: WaitForInputIdle fails at once for it.
-    DialogView view = Show(Fixture(CONSOLE_PROGRAM), [](DialogView& v) {
-        robot::MessageBoxView box = robot::WaitForMessageBox("Error", kTimeout, GetCurrentProcessId());
-        v.boxes.push_back(box);
-        v.statuses.push_back(robot::ItemText(v.dialog, kPreviewStatus));
-        robot::Press(box.window, IDOK);
-        robot::WaitUntilGone(box.window, kTimeout);
-    });
-    ASSERT_EQ(1u, view.boxes.size());
-    const std::string prefix = "Error waiting for screen saver to show itself.\r\n";
-    EXPECT_EQ(0u, view.boxes[0].text.rfind(prefix, 0)) << view.boxes[0].text;
-    EXPECT_EQ(std::vector<std::string>{"Unable to launch saver"}, view.statuses);
+    const std::string longPath = "C:\\" + std::string(248, 'l') + ".scr";
+    struct Case {
+        const char* trace;
+        std::string saver;
+        std::string text; // the box's text, or its start when prefixOnly
+        bool prefixOnly;
+        const char* status;
+    } cases[] = {
+        {"cannot be started", missing,
+         "Unable to launch saver.\r\n" + missing + "\r\n" + support::SystemText(ERROR_FILE_NOT_FOUND),
+         false, "Unable to launch saver."},
+        {"a path too long for the command line", longPath,
+         "Unable to launch saver.\r\n" + longPath + "\r\n" +
+             support::SystemText(ERROR_FILENAME_EXCED_RANGE),
+         false, "Unable to launch saver."},
+        // A console program: WaitForInputIdle fails at once for it.
+        {"never waits for input", Fixture(CONSOLE_PROGRAM),
+         "Error waiting for screen saver to show itself.\r\n", true, "Unable to launch saver"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.trace);
+        DialogView view = Show(c.saver, [](DialogView& v) {
+            robot::MessageBoxView box =
+                robot::WaitForMessageBox("Error", kTimeout, GetCurrentProcessId());
+            v.boxes.push_back(box);
+            v.statuses.push_back(robot::ItemText(v.dialog, kPreviewStatus));
+            robot::Press(box.window, IDOK);
+            robot::WaitUntilGone(box.window, kTimeout);
+        });
+        ASSERT_TRUE(view.dialog);
+        ASSERT_EQ(1u, view.boxes.size());
+        const std::string& text = view.boxes[0].text;
+        if (c.prefixOnly)
+            EXPECT_EQ(0u, text.rfind(c.text, 0)) << text;
+        else
+            EXPECT_EQ(c.text, text);
+        EXPECT_EQ(std::vector<int>{IDOK}, view.boxes[0].buttons);
+        EXPECT_EQ(std::vector<std::string>{c.status}, view.statuses);
+    }
 }
 
 // HKCU\Control Panel\Desktop\ScreenSaveActive: where the switch is kept for

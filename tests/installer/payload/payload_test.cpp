@@ -10,7 +10,8 @@
 #include <set>
 #include <thread>
 
-#include "installer/flow/flow.h"
+#include "../box_answerer.h"
+#include "installer/instance.h"
 #include "installer/payload/payload.h"
 #include "robot.h"
 #include "support.h"
@@ -19,72 +20,6 @@ namespace {
 
 constexpr DWORD kBoxTimeout = 10000;
 const char kDisplayName[] = "the test module";
-
-// What a user and a caller saw, in order: "box <caption>" and "event <code>".
-struct Journal {
-    std::mutex lock;
-    std::vector<std::string> lines;
-    void Add(const std::string& line)
-    {
-        std::lock_guard<std::mutex> hold(lock);
-        lines.push_back(line);
-    }
-};
-
-// Reads and answers every message box of this process until destroyed;
-// answers[i] goes to the i-th box (Cancel when the list runs out).
-class BoxAnswerer {
-public:
-    BoxAnswerer(std::vector<int> answers, Journal* journal)
-        : answers_(std::move(answers)), journal_(journal), thread_([this] { Run(); })
-    {
-    }
-    ~BoxAnswerer() { Stop(); }
-    BoxAnswerer(const BoxAnswerer&) = delete;
-    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
-
-    std::vector<robot::MessageBoxView> Stop()
-    {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        return boxes_;
-    }
-
-private:
-    void Run()
-    {
-        std::set<HWND> answered;
-        while (!stop_) {
-            for (HWND window : robot::TopWindows(GetCurrentProcessId())) {
-                if (answered.count(window) || robot::ClassName(window) != "#32770")
-                    continue;
-                Answer(window);
-                answered.insert(window);
-            }
-            Sleep(10);
-        }
-    }
-    void Answer(HWND window)
-    {
-        robot::MessageBoxView box = robot::ReadMessageBox(window);
-        robot::WaitFor([&] { return !(box = robot::ReadMessageBox(window)).text.empty(); }, 2000);
-        journal_->Add("box " + box.caption);
-        std::size_t index = boxes_.size();
-        boxes_.push_back(box);
-        int answer = index < answers_.size() ? answers_[index] : IDCANCEL;
-        if (std::find(box.buttons.begin(), box.buttons.end(), answer) == box.buttons.end())
-            answer = box.buttons.empty() ? IDOK : box.buttons.front();
-        robot::Press(window, answer);
-        robot::WaitUntilGone(window, kBoxTimeout);
-    }
-
-    std::vector<int> answers_;
-    Journal* journal_;
-    std::vector<robot::MessageBoxView> boxes_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
 
 // One call of the version library as InstallPayload made it.
 struct LibraryCall {
@@ -133,7 +68,7 @@ DWORD WINAPI ScriptedInstall(DWORD flags, LPSTR, LPSTR, LPSTR, LPSTR destination
 Journal* gJournal = nullptr;
 HWND gOwner = nullptr;
 
-void RecordEvent(int event, HWND owner, const char* destination, void* data)
+void RecordEvent(PayloadEvent event, HWND owner, const char* destination, void* data)
 {
     auto* expected = static_cast<std::string*>(data);
     EXPECT_EQ(gOwner, owner);
@@ -452,6 +387,106 @@ TEST_F(Payload, AReadOnlyDestinationStaysIntact)
     EXPECT_NE(0u, GetFileAttributesA(destination.c_str()) & FILE_ATTRIBUTE_READONLY);
     SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
     ExpectNoStrayFile();
+}
+
+// A temporary folder that TMP names for the length of one test.
+class TempFolder {
+public:
+    // Creates the folder and each of its parents that is missing.
+    explicit TempFolder(const std::string& path) : path_(path)
+    {
+        for (std::size_t at = path.find('\\', 3); at != std::string::npos;
+             at = path.find('\\', at + 1))
+            Create(path.substr(0, at));
+        Create(path);
+        GetEnvironmentVariableA("TMP", saved_, sizeof saved_);
+        SetEnvironmentVariableA("TMP", path.c_str());
+    }
+    ~TempFolder()
+    {
+        SetEnvironmentVariableA("TMP", saved_);
+        for (auto made = made_.rbegin(); made != made_.rend(); ++made)
+            RemoveDirectoryA(made->c_str());
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+private:
+    void Create(const std::string& folder)
+    {
+        if (CreateDirectoryA(folder.c_str(), nullptr))
+            made_.push_back(folder);
+    }
+    std::string path_;
+    char saved_[MAX_PATH] = "";
+    std::vector<std::string> made_;
+};
+
+// The version library reads its source through a path of at most 127
+// characters: a longer temporary folder reaches it in its short form, and
+// where even that is too long the user sees the library's complaint.
+TEST_F(Payload, ALongTemporaryFolderReachesTheLibraryInItsShortForm)
+{
+    std::string blanks = "C:\\a temporary folder with a long name";
+    std::string eights = "C:";
+    for (int i = 0; i < 15; ++i)
+        eights += "\\abcdefgh"; // 8.3 already: the short form is as long
+    struct Case {
+        std::string folder;
+        bool result;
+        Lines journal;
+    } cases[] = {
+        {blanks + blanks.substr(2) + blanks.substr(2) + blanks.substr(2), true, {"event 0"}},
+        {eights, false, {"box Error installing file"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        ASSERT_LT(127u, c.folder.size() + 12);
+        DeleteFileA(destination.c_str());
+        TempFolder folder(c.folder);
+        Outcome outcome = Install("PAYLOAD_V2", {IDOK});
+        EXPECT_EQ(c.result, outcome.result);
+        EXPECT_EQ(c.journal, outcome.journal);
+        if (!c.result) {
+            ASSERT_EQ(1u, outcome.boxes.size());
+            ExpectProblem(outcome.boxes[0], "Cannot read source file. ");
+        } else {
+            ExpectDestination("PAYLOAD_V2");
+        }
+    }
+}
+
+// Where no temporary file could be made, the warning names the folder.
+TEST_F(Payload, AnUnusableTemporaryFolderIsNamedInTheWarning)
+{
+    char saved[MAX_PATH] = "";
+    GetEnvironmentVariableA("TMP", saved, sizeof saved);
+    const std::string tooLong = "C:\\" + std::string(300, 't');
+    struct Case {
+        std::string folder;
+        std::string reason; // empty: whatever the system says
+    } cases[] = {
+        {"C:\\no such folder", ""},
+        {tooLong, support::SystemText(ERROR_FILENAME_EXCED_RANGE)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        SetEnvironmentVariableA("TMP", c.folder.c_str());
+        Outcome outcome = Install("PAYLOAD_V2");
+        SetEnvironmentVariableA("TMP", saved);
+        EXPECT_EQ(0, outcome.result);
+        ASSERT_EQ(1u, outcome.boxes.size());
+        EXPECT_EQ("Error", outcome.boxes[0].caption);
+        std::string start = std::string("Unable to write ") + kDisplayName +
+                             " to a temporary file in " + c.folder + ".\r\n";
+        const std::string& text = outcome.boxes[0].text;
+        EXPECT_EQ(0u, text.rfind(start, 0)) << text;
+        EXPECT_LT(start.size(), text.size()) << "no reason given";
+        if (!c.reason.empty()) {
+            EXPECT_EQ(start + c.reason, text);
+        }
+        EXPECT_FALSE(support::FileExists(destination));
+    }
 }
 
 // Answers Wine never gives, scripted: what the user sees for each.

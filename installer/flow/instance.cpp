@@ -1,3 +1,0 @@
-#include "installer/flow/flow.h"
-
-HINSTANCE gInstance;

@@ -1,0 +1,3 @@
+#include "installer/instance.h"
+
+HINSTANCE gInstance;
