@@ -4,6 +4,7 @@
 
 #include "common/process.h"
 #include "common/text.h"
+#include "uninstall/database.h"
 #include "uninstall/rules.h"
 #include "uninstall/unglimex.h"
 
@@ -14,12 +15,12 @@ constexpr std::size_t kDisplayNameSize = kArgumentSize + 4;
 constexpr DWORD kSubkeyNameSize = 260;
 
 struct RemovalRun {
-    const char* Token;
-    HKEY Database;
-    HKEY TokenKey;
-    char DisplayName[kDisplayNameSize];
-    bool AllRemoved;
-    DoneList Done;
+    const char* Token = nullptr;
+    RegKey Database;
+    RegKey TokenKey;
+    char DisplayName[kDisplayNameSize] = {};
+    bool AllRemoved = false;
+    DoneList Done = {nullptr};
 };
 
 constexpr char kCleanupPrefix[] = "_cmd";
@@ -51,20 +52,16 @@ void RunCommands(RemovalRun* run, const char* prefix)
         char name[32];
         CommandValueName(name, sizeof name, prefix, number);
         char commandText[kArgumentSize + 1];
-        if (ReadStringValue(run->TokenKey, name, commandText, kArgumentSize) != ERROR_SUCCESS)
+        if (ReadStringValue(run->TokenKey.Get(), name, commandText, kArgumentSize) != ERROR_SUCCESS)
             return;
         if (PerformCommand(commandText)) {
             AddDone(&run->Done, name, true);
             continue;
         }
-        char system[kSystemTextSize];
-        CurrentSystemText(system);
-        if (IsEndCommandPrefix(prefix))
-            ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                        "Problem executing cleanup cmd %s\r\n%s\r\n%s", name, commandText, system);
-        else
-            ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                        "Problem executing cleanup %s\r\n%s\r\n%s", name, commandText, system);
+        ReportError(kUnglimexError, GetLastError(),
+                    IsEndCommandPrefix(prefix) ? "Problem executing cleanup cmd %s\r\n%s\r\n"
+                                               : "Problem executing cleanup %s\r\n%s\r\n",
+                    name, commandText);
         run->AllRemoved = false;
     }
 }
@@ -73,18 +70,14 @@ bool RemoveFileItem(const char* path)
 {
     // An open without access rights finds a file that others hold without
     // sharing, so only a missing file or folder counts as already gone.
-    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    else if (FileCountsAsGone(GetLastError()))
+    FileHandle file(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    if (!file && FileCountsAsGone(GetLastError()))
         return true;
+    file.Reset();
     if (DeleteFileA(path))
         return true;
-    char system[kSystemTextSize];
-    CurrentSystemText(system);
-    ShowMessage(kUninstallError, MB_OK | MB_ICONERROR, "Error deleting file %s.\r\n*%s", path,
-                system);
+    ReportError(kUninstallError, GetLastError(), "Error deleting file %s.\r\n*", path);
     return false;
 }
 
@@ -92,28 +85,20 @@ enum class TreeFailure { Open, Delete, Subkey, Examine, Key };
 
 void ShowTreeError(TreeFailure failure, const char* name, LONG result)
 {
-    char system[kSystemTextSize];
-    RegistrySystemText(result, system);
-    const UINT style = MB_OK | MB_ICONERROR;
     switch (failure) {
     case TreeFailure::Open:
-        ShowMessage(kUninstallError, style, "Unable to open %s in order to remove it.\r\n%s", name,
-                    system);
-        break;
+        return ReportError(kUninstallError, result,
+                           "Unable to open %s in order to remove it.\r\n", name);
     case TreeFailure::Delete:
-        ShowMessage(kUninstallError, style, "Unable to delete key %s.\r\n%s", name, system);
-        break;
+        return ReportError(kUninstallError, result, "Unable to delete key %s.\r\n", name);
     case TreeFailure::Subkey:
-        ShowMessage(kUninstallError, style, "The subkey %s was not deleted successfully.\r\n%s",
-                    name, system);
-        break;
+        return ReportError(kUninstallError, result,
+                           "The subkey %s was not deleted successfully.\r\n", name);
     case TreeFailure::Examine:
-        ShowMessage(kUninstallError, style, "Error examining key %s to delete it.\r\n%s", name,
-                    system);
-        break;
+        return ReportError(kUninstallError, result, "Error examining key %s to delete it.\r\n",
+                           name);
     case TreeFailure::Key:
-        ShowMessage(kUninstallError, style, "The key %s was not deleted.\r\n%s", name, system);
-        break;
+        return ReportError(kUninstallError, result, "The key %s was not deleted.\r\n", name);
     }
 }
 
@@ -123,8 +108,8 @@ LONG DeleteTree(HKEY parent, const char* path)
 {
     if (path[0] == '\0')
         return ERROR_BADKEY;
-    HKEY key;
-    LONG result = RegOpenKeyExA(parent, path, 0, DELETE | KEY_ENUMERATE_SUB_KEYS, &key);
+    RegKey key;
+    LONG result = OpenKey(parent, path, 0, DELETE | KEY_ENUMERATE_SUB_KEYS, &key);
     if (result == ERROR_FILE_NOT_FOUND)
         return ERROR_SUCCESS;
     if (result != ERROR_SUCCESS) {
@@ -135,25 +120,23 @@ LONG DeleteTree(HKEY parent, const char* path)
         char subkey[kSubkeyNameSize];
         DWORD length = sizeof subkey;
         // Each deleted subkey moves the next one to index 0.
-        result = RegEnumKeyExA(key, 0, subkey, &length, nullptr, nullptr, nullptr, nullptr);
+        result = RegEnumKeyExA(key.Get(), 0, subkey, &length, nullptr, nullptr, nullptr, nullptr);
         if (result == ERROR_NO_MORE_ITEMS) {
             result = RegDeleteKeyA(parent, path);
             if (result != ERROR_SUCCESS)
                 ShowTreeError(TreeFailure::Delete, path, result);
-            break;
+            return result;
         }
         if (result != ERROR_SUCCESS) {
             ShowTreeError(TreeFailure::Examine, path, result);
-            break;
+            return result;
         }
-        result = DeleteTree(key, subkey);
+        result = DeleteTree(key.Get(), subkey);
         if (result != ERROR_SUCCESS) {
             ShowTreeError(TreeFailure::Subkey, subkey, result);
-            break;
+            return result;
         }
     }
-    RegCloseKey(key);
-    return result;
 }
 
 HKEY RootKey(RootName root)
@@ -196,15 +179,12 @@ void RemoveItems(RemovalRun* run)
         // (written by someone else) must not stop the removal for good.
         char name[kArgumentSize];
         DWORD nameLength = sizeof name;
-        LONG result = RegEnumValueA(run->TokenKey, index, name, &nameLength, nullptr, nullptr,
-                                    nullptr, nullptr);
+        LONG result = RegEnumValueA(run->TokenKey.Get(), index, name, &nameLength, nullptr,
+                                    nullptr, nullptr, nullptr);
         if (result == ERROR_NO_MORE_ITEMS)
             return;
         if (result != ERROR_SUCCESS) {
-            char system[kSystemTextSize];
-            RegistrySystemText(result, system);
-            ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                        "Error getting a thing to delete\r\n%s", system);
+            ReportError(kUnglimexError, result, "Error getting a thing to delete\r\n");
             run->AllRemoved = false;
             return;
         }
@@ -221,43 +201,43 @@ void RemoveItems(RemovalRun* run)
 void ForgetValue(const char* name, void* tokenKey)
 {
     LONG result = RegDeleteValueA(static_cast<HKEY>(tokenKey), name);
-    if (result == ERROR_SUCCESS)
-        return;
-    char system[kSystemTextSize];
-    RegistrySystemText(result, system);
-    ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                "Deleting value from the unglimex database\r\n%s", system);
+    if (result != ERROR_SUCCESS)
+        ReportError(kUnglimexError, result, "Deleting value from the unglimex database\r\n");
 }
 
-// Reads the display name and checks the rights. Shows why and returns
-// false when the run cannot go on; the keys left open are in run.
-bool PrepareRemoval(RemovalRun* run)
+// The description, or the token in parentheses when there is none. False,
+// with the reason shown, when it cannot be read.
+bool ReadDisplayName(RemovalRun* run)
 {
-    char system[kSystemTextSize];
-    LONG result = RegOpenKeyExA(run->Database, run->Token, 0, KEY_READ, &run->TokenKey);
-    if (result != ERROR_SUCCESS) {
-        run->TokenKey = nullptr;
-        RegistrySystemText(result, system);
-        ShowMessage(kUninstallError, MB_OK | MB_ICONERROR,
-                    "Unable to remove: cannot find %s uninstall data\r\n%s", run->Token, system);
-        return false;
-    }
     char description[kArgumentSize + 1];
-    result = ReadStringValue(run->TokenKey, nullptr, description, kArgumentSize);
+    LONG result = ReadStringValue(run->TokenKey.Get(), nullptr, description, kArgumentSize);
     if (result == ERROR_SUCCESS) {
         CopyText(run->DisplayName, sizeof run->DisplayName, description);
-    } else if (result == ERROR_FILE_NOT_FOUND) {
+        return true;
+    }
+    if (result == ERROR_FILE_NOT_FOUND) {
         FormatText(run->DisplayName, sizeof run->DisplayName, "(%s)", run->Token);
-    } else {
-        RegistrySystemText(result, system);
-        ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                    "Unable to read unglimex database for (%s)\r\n*%s", run->Token, system);
+        return true;
+    }
+    ReportError(kUnglimexError, result, "Unable to read unglimex database for (%s)\r\n*",
+                run->Token);
+    return false;
+}
+
+// Finds the token, reads the display name and checks the rights. Shows why
+// and returns false when the run cannot go on.
+bool PrepareRemoval(RemovalRun* run)
+{
+    LONG result = OpenKey(run->Database.Get(), run->Token, 0, KEY_READ, &run->TokenKey);
+    if (result != ERROR_SUCCESS) {
+        ReportError(kUninstallError, result, "Unable to remove: cannot find %s uninstall data\r\n",
+                    run->Token);
         return false;
     }
-    RegCloseKey(run->TokenKey);
-    result = RegOpenKeyExA(run->Database, run->Token, 0, KEY_ALL_ACCESS, &run->TokenKey);
+    if (!ReadDisplayName(run))
+        return false;
+    result = OpenKey(run->Database.Get(), run->Token, 0, KEY_ALL_ACCESS, &run->TokenKey);
     if (result != ERROR_SUCCESS) {
-        run->TokenKey = nullptr;
         ShowMessage(kUninstallError, MB_OK | MB_ICONERROR, "%s",
                     "You have insufficient privileges to uninstall. Please log on as "
                     "administrator and try again.");
@@ -276,29 +256,22 @@ bool Confirm(const RemovalRun* run)
 
 void Conclude(RemovalRun* run)
 {
-    char system[kSystemTextSize];
     if (!run->AllRemoved) {
         MessageBoxA(nullptr, "Not everything was removed", "Not remove all", MB_OK);
         return;
     }
-    LONG result = RegDeleteKeyA(run->Database, run->Token);
-    if (result != ERROR_SUCCESS) {
-        RegistrySystemText(result, system);
-        ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                    "Removing key from the unglimex database\r\n%s", system);
-    }
+    LONG result = RegDeleteKeyA(run->Database.Get(), run->Token);
+    if (result != ERROR_SUCCESS)
+        ReportError(kUnglimexError, result, "Removing key from the unglimex database\r\n");
     char entry[kEntryKeySize];
-    EntryKeyPath(entry, run->Token);
+    EntryKeyPath(entry, sizeof entry, run->Token);
     result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, entry);
     // A token that never had a description never had an entry either.
-    if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND) {
+    if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND)
         ShowMessage("Uninstall", MB_OK, "%s has been removed.", run->DisplayName);
-    } else {
-        RegistrySystemText(result, system);
-        ShowMessage(kUninstallError, MB_OK | MB_ICONERROR,
-                    "Problem removing %s entry from Add/Remove list\r\n%s", run->DisplayName,
-                    system);
-    }
+    else
+        ReportError(kUninstallError, result, "Problem removing %s entry from Add/Remove list\r\n",
+                    run->DisplayName);
 }
 
 bool DatabaseIsEmpty(HKEY database)
@@ -308,24 +281,28 @@ bool DatabaseIsEmpty(HKEY database)
     LONG result = RegEnumKeyExA(database, 0, name, &length, nullptr, nullptr, nullptr, nullptr);
     if (result == ERROR_NO_MORE_ITEMS)
         return true;
-    if (result != ERROR_SUCCESS) {
-        char system[kSystemTextSize];
-        RegistrySystemText(result, system);
-        ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                    "Unable to tell if anything left in database\r\n%s", system);
-    }
+    if (result != ERROR_SUCCESS)
+        ReportError(kUnglimexError, result, "Unable to tell if anything left in database\r\n");
     return false;
 }
 
 void RemoveDatabase()
 {
     LONG result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, kDatabaseKeyForDeletion);
-    if (result == ERROR_SUCCESS)
-        return;
-    char system[kSystemTextSize];
-    RegistrySystemText(result, system);
-    ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR, "Problem removing Unglimex from registry\r\n%s",
-                system);
+    if (result != ERROR_SUCCESS)
+        ReportError(kUnglimexError, result, "Problem removing Unglimex from registry\r\n");
+}
+
+// The work stages, then forgetting what was done.
+void DoRemoval(RemovalRun* run)
+{
+    run->AllRemoved = true;
+    RunCommands(run, kCleanupPrefix);
+    RemoveItems(run);
+    RunCommands(run, kEndPrefix);
+    ForgetDone(&run->Done, run->AllRemoved, ForgetValue, run->TokenKey.Get());
+    FreeDone(&run->Done);
+    run->TokenKey.Reset();
 }
 
 } // namespace
@@ -333,34 +310,18 @@ void RemoveDatabase()
 void RemoveToken(const char* token)
 {
     RemovalRun run;
-    ZeroMemory(&run, sizeof run);
     run.Token = token;
     LONG result = OpenDatabase(KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &run.Database);
     if (result != ERROR_SUCCESS) {
-        char system[kSystemTextSize];
-        RegistrySystemText(result, system);
-        ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR, "Error accessing Unglimex database\r\n%s",
-                    system);
+        ReportError(kUnglimexError, result, "Error accessing Unglimex database\r\n");
         return;
     }
-    if (!PrepareRemoval(&run) || !Confirm(&run)) {
-        if (run.TokenKey)
-            RegCloseKey(run.TokenKey);
-        RegCloseKey(run.Database);
+    if (!PrepareRemoval(&run) || !Confirm(&run))
         return;
-    }
-
-    run.AllRemoved = true;
-    RunCommands(&run, kCleanupPrefix);
-    RemoveItems(&run);
-    RunCommands(&run, kEndPrefix);
-    ForgetDone(&run.Done, run.AllRemoved, ForgetValue, run.TokenKey);
-    FreeDone(&run.Done);
-    RegCloseKey(run.TokenKey);
-
+    DoRemoval(&run);
     Conclude(&run);
-    bool empty = DatabaseIsEmpty(run.Database);
-    RegCloseKey(run.Database);
+    bool empty = DatabaseIsEmpty(run.Database.Get());
+    run.Database.Reset();
     if (empty) {
         RemoveDatabase();
         RemoveSelf();

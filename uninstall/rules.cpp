@@ -145,16 +145,16 @@ void FinishListing(Listing* listing)
     AppendText(listing->Text, kListingSize, note);
 }
 
-bool AppendToListingLine(char* line, const char* piece)
+bool AppendToListingLine(char* line, std::size_t size, const char* piece)
 {
     std::size_t used = std::strlen(line);
     std::size_t room = sizeof kEllipsis - 1 + sizeof kLineEnd - 1;
-    if (used + std::strlen(piece) + room < kListingLineSize) {
-        AppendText(line, kListingLineSize, piece);
+    if (used + std::strlen(piece) + room < size) {
+        AppendText(line, size, piece);
         return true;
     }
-    if (used + room < kListingLineSize)
-        AppendText(line, kListingLineSize, kEllipsis);
+    if (used + room < size)
+        AppendText(line, size, kEllipsis);
     return false;
 }
 

@@ -62,10 +62,10 @@ void AddListingLine(Listing* listing, const char* line);
 void AddListingText(Listing* listing, const char* text);
 void FinishListing(Listing* listing);
 
-// Appends piece to a listing line (kListingLineSize bytes). When it does not
-// fit, the line ends in "..." instead and false is returned; room for the
-// closing "\r\n" always stays.
-bool AppendToListingLine(char* line, const char* piece);
+// Appends piece to a listing line (size bytes, at most kListingLineSize).
+// When it does not fit, the line ends in "..." instead and false is
+// returned; room for the closing "\r\n" always stays.
+bool AppendToListingLine(char* line, std::size_t size, const char* piece);
 
 // The names of the values whose work is done, most recent first.
 struct DoneEntry {

@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     static char listingLine[kListingLineSize];
     listingLine[0] = '\0';
-    for (int i = 0; i < 8 && AppendToListingLine(listingLine, line); ++i) {
+    for (int i = 0; i < 8 && AppendToListingLine(listingLine, sizeof listingLine, line); ++i) {
     }
     Check(std::strlen(listingLine) + 2 < kListingLineSize);
     return 0;

@@ -210,7 +210,7 @@ TEST(Listing, ALongLineEndsInAnEllipsisWithRoomForItsEnd)
     line[0] = '\0';
     std::string name = "'" + std::string(997, 'n') + "' ";
     int kept = 0;
-    while (AppendToListingLine(line, name.c_str()))
+    while (AppendToListingLine(line, sizeof line, name.c_str()))
         ++kept;
     EXPECT_EQ(static_cast<int>((kListingLineSize - 6) / name.size()), kept);
     EXPECT_GE(kept, 1);
