@@ -27,3 +27,18 @@ LONG ReadStringValue(HKEY key, const char* name, char* buffer, DWORD capacity);
 
 // The Add/Remove entry's key path for token (size bytes).
 void EntryKeyPath(char* path, std::size_t size, const char* token);
+
+// The UninstallString this helper writes for token, from the Windows
+// directory; empty when it does not fit.
+void OwnUninstallString(char* command, std::size_t size, const char* token);
+
+// Deletes token's Add/Remove entry when it is this helper's own (its
+// UninstallString is OwnUninstallString's). An entry that is missing or
+// belongs to another program is left alone: ERROR_SUCCESS all the same.
+LONG DeleteOwnEntry(const char* token);
+
+// Deletes the database when no token is left in it, one run at a time, so
+// that of two runs that end together exactly one finds it empty. True when
+// this run did so (even if the deletion itself failed and was reported):
+// the program then removes itself.
+bool RemoveEmptyDatabase();

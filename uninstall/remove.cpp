@@ -11,8 +11,6 @@
 namespace {
 
 constexpr std::size_t kDisplayNameSize = kArgumentSize + 4;
-// Key names read back while deleting a tree (the registry's own limit is 255).
-constexpr DWORD kSubkeyNameSize = 260;
 
 struct RemovalRun {
     const char* Token = nullptr;
@@ -45,15 +43,28 @@ bool PerformCommand(const char* commandText)
     return RunAndWait(commandLine) != 0;
 }
 
-// Runs "<prefix>1", "<prefix>2", ... until the first number that has no value.
+// Runs "<prefix>1", "<prefix>2", ... until the first number that has no
+// value. A value too long to be read is a failure of its own, and the next
+// number still runs; any other failure to read ends the sequence.
 void RunCommands(RemovalRun* run, const char* prefix)
 {
     for (int number = 1; number < INT_MAX; ++number) {
         char name[32];
         CommandValueName(name, sizeof name, prefix, number);
         char commandText[kArgumentSize + 1];
-        if (ReadStringValue(run->TokenKey.Get(), name, commandText, kArgumentSize) != ERROR_SUCCESS)
+        LONG read = ReadStringValue(run->TokenKey.Get(), name, commandText, kArgumentSize);
+        if (read == ERROR_FILE_NOT_FOUND)
             return;
+        if (read != ERROR_SUCCESS) {
+            ReportError(kUnglimexError, read,
+                        IsEndCommandPrefix(prefix) ? "Problem reading cleanup cmd %s\r\n"
+                                                   : "Problem reading cleanup %s\r\n",
+                        name);
+            run->AllRemoved = false;
+            if (read == ERROR_MORE_DATA)
+                continue;
+            return;
+        }
         if (PerformCommand(commandText)) {
             AddDone(&run->Done, name, true);
             continue;
@@ -66,14 +77,49 @@ void RunCommands(RemovalRun* run, const char* prefix)
     }
 }
 
+// Codes with which the system refuses a name that no file can have.
+bool IsNeverAFileError(DWORD error)
+{
+    return error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME ||
+           error == ERROR_FILENAME_EXCED_RANGE || error == ERROR_DIRECTORY;
+}
+
+// An item that can never be deleted as a file (a bad or over-long name, a
+// folder) is reported on the run that meets it and then counts as gone, so
+// that it never holds the token back; nothing is deleted, a folder or a
+// wildcard is never expanded.
+bool LeaveNeverAFile(const char* path, DWORD error)
+{
+    ReportError(kUninstallError, error, "The item %s cannot be a file and was left alone.\r\n*",
+                path);
+    return true;
+}
+
 bool RemoveFileItem(const char* path)
 {
+    switch (CheckFileItem(path)) {
+    case FileItemProblem::BadName:
+        return LeaveNeverAFile(path, ERROR_INVALID_NAME);
+    case FileItemProblem::TooLong:
+        return LeaveNeverAFile(path, ERROR_FILENAME_EXCED_RANGE);
+    case FileItemProblem::None:
+        break;
+    }
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ShowMessage(kUninstallError, MB_OK | MB_ICONERROR,
+                    "The item %s is a folder, not a file, and was left alone.", path);
+        return true;
+    }
     // An open without access rights finds a file that others hold without
     // sharing, so only a missing file or folder counts as already gone.
     FileHandle file(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
-    if (!file && FileCountsAsGone(GetLastError()))
+    DWORD error = file ? ERROR_SUCCESS : GetLastError();
+    if (FileCountsAsGone(error))
         return true;
+    if (IsNeverAFileError(error))
+        return LeaveNeverAFile(path, error);
     file.Reset();
     if (DeleteFileA(path))
         return true;
@@ -81,103 +127,23 @@ bool RemoveFileItem(const char* path)
     return false;
 }
 
-enum class TreeFailure { Open, Delete, Subkey, Examine, Key };
-
-void ShowTreeError(TreeFailure failure, const char* name, LONG result)
+// A value whose name is longer than the done list holds is forgotten at
+// once; the values after it move down one index.
+bool ForgetNow(RemovalRun* run, const char* name)
 {
-    switch (failure) {
-    case TreeFailure::Open:
-        return ReportError(kUninstallError, result,
-                           "Unable to open %s in order to remove it.\r\n", name);
-    case TreeFailure::Delete:
-        return ReportError(kUninstallError, result, "Unable to delete key %s.\r\n", name);
-    case TreeFailure::Subkey:
-        return ReportError(kUninstallError, result,
-                           "The subkey %s was not deleted successfully.\r\n", name);
-    case TreeFailure::Examine:
-        return ReportError(kUninstallError, result, "Error examining key %s to delete it.\r\n",
-                           name);
-    case TreeFailure::Key:
-        return ReportError(kUninstallError, result, "The key %s was not deleted.\r\n", name);
-    }
-}
-
-// Deletes parent\path with everything below it. An empty path is refused,
-// so that a key item never deletes a whole root.
-LONG DeleteTree(HKEY parent, const char* path)
-{
-    if (path[0] == '\0')
-        return ERROR_BADKEY;
-    RegKey key;
-    LONG result = OpenKey(parent, path, 0, DELETE | KEY_ENUMERATE_SUB_KEYS, &key);
-    if (result == ERROR_FILE_NOT_FOUND)
-        return ERROR_SUCCESS;
-    if (result != ERROR_SUCCESS) {
-        ShowTreeError(TreeFailure::Open, path, result);
-        return result;
-    }
-    for (;;) {
-        char subkey[kSubkeyNameSize];
-        DWORD length = sizeof subkey;
-        // Each deleted subkey moves the next one to index 0.
-        result = RegEnumKeyExA(key.Get(), 0, subkey, &length, nullptr, nullptr, nullptr, nullptr);
-        if (result == ERROR_NO_MORE_ITEMS) {
-            result = RegDeleteKeyA(parent, path);
-            if (result != ERROR_SUCCESS)
-                ShowTreeError(TreeFailure::Delete, path, result);
-            return result;
-        }
-        if (result != ERROR_SUCCESS) {
-            ShowTreeError(TreeFailure::Examine, path, result);
-            return result;
-        }
-        result = DeleteTree(key.Get(), subkey);
-        if (result != ERROR_SUCCESS) {
-            ShowTreeError(TreeFailure::Subkey, subkey, result);
-            return result;
-        }
-    }
-}
-
-HKEY RootKey(RootName root)
-{
-    switch (root) {
-    case RootName::LocalMachine:
-        return HKEY_LOCAL_MACHINE;
-    case RootName::CurrentUser:
-        return HKEY_CURRENT_USER;
-    case RootName::ClassesRoot:
-        return HKEY_CLASSES_ROOT;
-    case RootName::Users:
-        return HKEY_USERS;
-    case RootName::None:
-        break;
-    }
-    return nullptr;
-}
-
-bool RemoveKeyItem(const char* specification)
-{
-    char subkey[kArgumentSize];
-    RootName root = ParseRootSpecification(specification, subkey, sizeof subkey);
-    if (root == RootName::None) {
-        ShowMessage(kUninstallError, MB_OK | MB_ICONERROR,
-                    "Problem removing key %s:\r\nit is not well-formed", specification);
-        return false;
-    }
-    LONG result = DeleteTree(RootKey(root), subkey);
+    LONG result = RegDeleteValueA(run->TokenKey.Get(), name);
     if (result == ERROR_SUCCESS)
         return true;
-    ShowTreeError(TreeFailure::Key, specification, result);
+    ReportError(kUnglimexError, result, "Deleting value from the unglimex database\r\n");
     return false;
 }
 
 void RemoveItems(RemovalRun* run)
 {
+    static char name[kValueNameSize]; // any name the registry holds
     for (DWORD index = 0;; ++index) {
         // Only the name matters; a value with more data than any buffer
         // (written by someone else) must not stop the removal for good.
-        char name[kArgumentSize];
         DWORD nameLength = sizeof name;
         LONG result = RegEnumValueA(run->TokenKey.Get(), index, name, &nameLength, nullptr,
                                     nullptr, nullptr, nullptr);
@@ -191,10 +157,12 @@ void RemoveItems(RemovalRun* run)
         if (name[0] == '\0' || IsCommandValueName(name))
             continue;
         bool removed = name[0] == '*' ? RemoveKeyItem(name + 1) : RemoveFileItem(name);
-        if (removed)
-            AddDone(&run->Done, name, false);
-        else
+        if (!removed)
             run->AllRemoved = false;
+        else if (nameLength < kArgumentSize)
+            AddDone(&run->Done, name, false);
+        else if (ForgetNow(run, name))
+            --index;
     }
 }
 
@@ -249,8 +217,7 @@ bool PrepareRemoval(RemovalRun* run)
 bool Confirm(const RemovalRun* run)
 {
     char text[kMessageSize];
-    FormatText(text, sizeof text, "This will remove %s.\r\nAre you sure you want to continue?",
-               run->DisplayName);
+    BuildQuestion(text, sizeof text, run->DisplayName);
     return MessageBoxA(nullptr, text, "Remove program", MB_YESNOCANCEL | MB_ICONQUESTION) == IDYES;
 }
 
@@ -263,34 +230,13 @@ void Conclude(RemovalRun* run)
     LONG result = RegDeleteKeyA(run->Database.Get(), run->Token);
     if (result != ERROR_SUCCESS)
         ReportError(kUnglimexError, result, "Removing key from the unglimex database\r\n");
-    char entry[kEntryKeySize];
-    EntryKeyPath(entry, sizeof entry, run->Token);
-    result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, entry);
-    // A token that never had a description never had an entry either.
-    if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND)
+    // Another program's entry of the same name stays, and is no failure.
+    result = DeleteOwnEntry(run->Token);
+    if (result == ERROR_SUCCESS)
         ShowMessage("Uninstall", MB_OK, "%s has been removed.", run->DisplayName);
     else
         ReportError(kUninstallError, result, "Problem removing %s entry from Add/Remove list\r\n",
                     run->DisplayName);
-}
-
-bool DatabaseIsEmpty(HKEY database)
-{
-    char name[kArgumentSize];
-    DWORD length = sizeof name;
-    LONG result = RegEnumKeyExA(database, 0, name, &length, nullptr, nullptr, nullptr, nullptr);
-    if (result == ERROR_NO_MORE_ITEMS)
-        return true;
-    if (result != ERROR_SUCCESS)
-        ReportError(kUnglimexError, result, "Unable to tell if anything left in database\r\n");
-    return false;
-}
-
-void RemoveDatabase()
-{
-    LONG result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, kDatabaseKeyForDeletion);
-    if (result != ERROR_SUCCESS)
-        ReportError(kUnglimexError, result, "Problem removing Unglimex from registry\r\n");
 }
 
 // The work stages, then forgetting what was done.
@@ -320,10 +266,7 @@ void RemoveToken(const char* token)
         return;
     DoRemoval(&run);
     Conclude(&run);
-    bool empty = DatabaseIsEmpty(run.Database.Get());
     run.Database.Reset();
-    if (empty) {
-        RemoveDatabase();
+    if (RemoveEmptyDatabase())
         RemoveSelf();
-    }
 }

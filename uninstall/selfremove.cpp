@@ -5,6 +5,7 @@
 #include "common/owners.h"
 #include "common/paths.h"
 #include "common/text.h"
+#include "uninstall/command_line.h"
 #include "uninstall/unglimex.h"
 
 namespace {
@@ -110,7 +111,9 @@ void RemoveSelf()
                     clone.Path());
         return;
     }
-    KernelHandle self(OpenProcess(SYNCHRONIZE, TRUE, GetCurrentProcessId()));
+    // The clone may ask it whether it is a process at all.
+    KernelHandle self(
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, TRUE, GetCurrentProcessId()));
     if (!self) {
         ReportError(kUnglimexError, GetLastError(),
                     "Problem opening unglimex process id to pass it to clone\r\n");
@@ -130,10 +133,28 @@ void RemoveSelf()
         WaitForMultipleObjects(2, waits, FALSE, INFINITE);
 }
 
+namespace {
+
+// Whether value is a handle of a process that this process inherited: a
+// pseudo-handle (-1 is this very process) or any other kind of object
+// could keep the wait below from ever ending.
+bool IsInheritedProcess(long long value)
+{
+    if (!IsPassedHandleValue(value))
+        return false;
+    DWORD exitCode = 0;
+    return GetExitCodeProcess(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(value)), &exitCode) !=
+           FALSE;
+}
+
+} // namespace
+
 void FinishSelfRemoval(long long processHandle, const char* installedPath)
 {
     if (KernelHandle released{OpenEventA(EVENT_MODIFY_STATE, FALSE, kDeleteEventName)})
         SetEvent(released.Get());
+    if (!IsInheritedProcess(processHandle))
+        return;
     KernelHandle installed(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(processHandle)));
     DWORD waited = WaitForSingleObject(installed.Get(), INFINITE);
     installed.Reset();

@@ -49,12 +49,8 @@ void WriteEntryValue(HKEY entry, const char* name, const char* data)
 
 void WriteAddRemoveEntry(const char* token, const char* description)
 {
-    char windows[kArgumentSize];
-    UINT length = GetWindowsDirectoryA(windows, sizeof windows);
-    if (length == 0 || length >= sizeof windows)
-        windows[0] = '\0';
     char command[kUninstallStringSize];
-    BuildUninstallString(command, sizeof command, windows, token);
+    OwnUninstallString(command, sizeof command, token);
 
     char path[kEntryKeySize];
     EntryKeyPath(path, sizeof path, token);
@@ -151,8 +147,10 @@ void DescribeToken(const char* token, const char* description)
 void AddItem(const char* token, const char* item)
 {
     if (item[0] == '*') {
+        // A key item must name a tree of its own, never the system's.
         char subkey[kArgumentSize];
-        if (ParseRootSpecification(item + 1, subkey, sizeof subkey) == RootName::None) {
+        RootName root = ParseRootSpecification(item + 1, subkey, sizeof subkey);
+        if (IsSystemTree(root, subkey)) {
             ShowMessage("Unglimex argument error", MB_OK | MB_ICONERROR,
                         "Badly formed reg argument\r\n%s\r\nMust specify root then key", item);
             return;

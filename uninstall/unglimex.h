@@ -40,6 +40,14 @@ void ShowListing();
 // remove.cpp
 void RemoveToken(const char* token);
 
+// keytree.cpp
+// Value names are read with the registry's own limit (16,383 characters).
+constexpr std::size_t kValueNameSize = 16384;
+// Deletes the registry tree of a key item ("ROOT\path", the value name
+// without its "*"); false, reported, when it failed. A system tree is
+// refused with a report and counts as done.
+bool RemoveKeyItem(const char* specification);
+
 // selfremove.cpp
 // The installed copy's side: leaves the deletion of its own file to a clone.
 void RemoveSelf();
