@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # fuzz.sh [SECONDS]: fuzzes unglimex's argument reader, command dispatch, root
-# specification, item split and "sleep" reading with libFuzzer (clang, ASan,
-# UBSan) for a bounded time (default 60 s). Not run by CI; the corpus is kept
+# specification, item split, "sleep" reading, system-tree guard, file-item and
+# token checks, Add/Remove ownership test and question with libFuzzer (clang,
+# ASan, UBSan) for a bounded time (default 60 s). Not run by CI; the corpus is kept
 # in build/fuzz-unglimex/corpus between runs.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -18,6 +19,11 @@ seeds=(
   '"C:\Temp dir\UNG1.tmp" /autodel 1234 "C:\WINDOWS\unglimex.exe"'
   'x /desc "my tok" "quoted" rest'
   'sleep -99999999999999999999'
+  'C:\WINDOWS\unglimex.exe /add t *HKEY_LOCAL_MACHINE\Software\\Microsoft\Windows NT\CurrentVersion'
+  'C:\WINDOWS\unglimex.exe /add t *HKEY_USERS\.DEFAULT\Control Panel\Desktop'
+  'C:\WINDOWS\unglimex.exe /desc a\b ..'
+  'C:\WINDOWS\unglimex.exe /add t C:\bad|name?.txt'
+  'x /autodel -1 "C:\WINDOWS\unglimex.exe"'
 )
 for seed in "${seeds[@]}"; do
   printf '%s' "$seed" > "$out/corpus/seed-$(printf '%s' "$seed" | md5sum | cut -c1-8)"

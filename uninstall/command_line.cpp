@@ -83,6 +83,17 @@ long long ReadDecimal(const char* text)
     return value;
 }
 
+bool IsUsableToken(const char* token)
+{
+    return token[0] != '\0' && std::strchr(token, '\\') == nullptr &&
+           std::strcmp(token, ".") != 0 && std::strcmp(token, "..") != 0;
+}
+
+bool IsPassedHandleValue(long long value)
+{
+    return value > 0 && value <= 0x7fffffffLL;
+}
+
 void ParseCommandLine(const char* commandLine, ParsedCommand* command)
 {
     command->Kind = CommandKind::Usage;
@@ -102,11 +113,11 @@ void ParseCommandLine(const char* commandLine, ParsedCommand* command)
     } else if (StartsWith(word, "/desc") || StartsWith(word, "/add")) {
         ReadArgument(&cursor, command->Token, sizeof command->Token, ArgumentMode::Ordinary);
         ReadArgument(&cursor, command->Text, sizeof command->Text, ArgumentMode::RestOfLine);
-        if (command->Token[0] && command->Text[0])
+        if (IsUsableToken(command->Token) && command->Text[0])
             command->Kind = StartsWith(word, "/desc") ? CommandKind::Describe : CommandKind::Add;
     } else if (StartsWith(word, "/remove")) {
         ReadArgument(&cursor, command->Token, sizeof command->Token, ArgumentMode::Ordinary);
-        if (command->Token[0])
+        if (IsUsableToken(command->Token))
             command->Kind = CommandKind::Remove;
     } else if (StartsWith(word, "/autodel")) {
         char handle[kArgumentSize];

@@ -25,6 +25,14 @@ void ReadArgument(const char** cursor, char* buffer, std::size_t capacity, Argum
 // long long are held at its ends instead of overflowing.
 long long ReadDecimal(const char* text);
 
+// A token names one key: not empty, no backslash, not "." or "..".
+bool IsUsableToken(const char* token);
+
+// Whether a "/autodel" handle can be one the installed copy passed on: the
+// value of a real handle (above 0, within 32 bits). Pseudo-handles such as
+// -1, the current process, are not.
+bool IsPassedHandleValue(long long value);
+
 enum class CommandKind { Listing, Describe, Add, Remove, AutoDelete, Usage };
 
 struct ParsedCommand {
@@ -36,5 +44,5 @@ struct ParsedCommand {
 
 // Reads the whole command line (the program's path first) and decides what
 // to do. A command word is recognised by its beginning, with case; a command
-// whose arguments are missing gives Usage.
+// whose arguments are missing, or whose token is not usable, gives Usage.
 void ParseCommandLine(const char* commandLine, ParsedCommand* command);

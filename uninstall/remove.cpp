@@ -4,22 +4,21 @@
 
 #include "common/process.h"
 #include "common/text.h"
+#include "uninstall/database.h"
 #include "uninstall/rules.h"
 #include "uninstall/unglimex.h"
 
 namespace {
 
 constexpr std::size_t kDisplayNameSize = kArgumentSize + 4;
-// Key names read back while deleting a tree (the registry's own limit is 255).
-constexpr DWORD kSubkeyNameSize = 260;
 
 struct RemovalRun {
-    const char* Token;
-    HKEY Database;
-    HKEY TokenKey;
-    char DisplayName[kDisplayNameSize];
-    bool AllRemoved;
-    DoneList Done;
+    const char* Token = nullptr;
+    RegKey Database;
+    RegKey TokenKey;
+    char DisplayName[kDisplayNameSize] = {};
+    bool AllRemoved = false;
+    DoneList Done = {nullptr};
 };
 
 constexpr char kCleanupPrefix[] = "_cmd";
@@ -44,220 +43,169 @@ bool PerformCommand(const char* commandText)
     return RunAndWait(commandLine) != 0;
 }
 
-// Runs "<prefix>1", "<prefix>2", ... until the first number that has no value.
+// Runs "<prefix>1", "<prefix>2", ... until the first number that has no
+// value. A value too long to be read is a failure of its own, and the next
+// number still runs; any other failure to read ends the sequence.
 void RunCommands(RemovalRun* run, const char* prefix)
 {
     for (int number = 1; number < INT_MAX; ++number) {
         char name[32];
         CommandValueName(name, sizeof name, prefix, number);
         char commandText[kArgumentSize + 1];
-        if (ReadStringValue(run->TokenKey, name, commandText, kArgumentSize) != ERROR_SUCCESS)
+        LONG read = ReadStringValue(run->TokenKey.Get(), name, commandText, kArgumentSize);
+        if (read == ERROR_FILE_NOT_FOUND)
             return;
+        if (read != ERROR_SUCCESS) {
+            ReportError(kUnglimexError, read,
+                        IsEndCommandPrefix(prefix) ? "Problem reading cleanup cmd %s\r\n"
+                                                   : "Problem reading cleanup %s\r\n",
+                        name);
+            run->AllRemoved = false;
+            if (read == ERROR_MORE_DATA)
+                continue;
+            return;
+        }
         if (PerformCommand(commandText)) {
             AddDone(&run->Done, name, true);
             continue;
         }
-        char system[kSystemTextSize];
-        CurrentSystemText(system);
-        if (IsEndCommandPrefix(prefix))
-            ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                        "Problem executing cleanup cmd %s\r\n%s\r\n%s", name, commandText, system);
-        else
-            ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                        "Problem executing cleanup %s\r\n%s\r\n%s", name, commandText, system);
+        ReportError(kUnglimexError, GetLastError(),
+                    IsEndCommandPrefix(prefix) ? "Problem executing cleanup cmd %s\r\n%s\r\n"
+                                               : "Problem executing cleanup %s\r\n%s\r\n",
+                    name, commandText);
         run->AllRemoved = false;
     }
 }
 
+// Codes with which the system refuses a name that no file can have.
+bool IsNeverAFileError(DWORD error)
+{
+    return error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME ||
+           error == ERROR_FILENAME_EXCED_RANGE || error == ERROR_DIRECTORY;
+}
+
+// An item that can never be deleted as a file (a bad or over-long name, a
+// folder) is reported on the run that meets it and then counts as gone, so
+// that it never holds the token back; nothing is deleted, a folder or a
+// wildcard is never expanded.
+bool LeaveNeverAFile(const char* path, DWORD error)
+{
+    ReportError(kUninstallError, error, "The item %s cannot be a file and was left alone.\r\n*",
+                path);
+    return true;
+}
+
 bool RemoveFileItem(const char* path)
 {
+    switch (CheckFileItem(path)) {
+    case FileItemProblem::BadName:
+        return LeaveNeverAFile(path, ERROR_INVALID_NAME);
+    case FileItemProblem::TooLong:
+        return LeaveNeverAFile(path, ERROR_FILENAME_EXCED_RANGE);
+    case FileItemProblem::None:
+        break;
+    }
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ShowMessage(kUninstallError, MB_OK | MB_ICONERROR,
+                    "The item %s is a folder, not a file, and was left alone.", path);
+        return true;
+    }
     // An open without access rights finds a file that others hold without
     // sharing, so only a missing file or folder counts as already gone.
-    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    else if (FileCountsAsGone(GetLastError()))
+    FileHandle file(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    DWORD error = file ? ERROR_SUCCESS : GetLastError();
+    if (FileCountsAsGone(error))
         return true;
+    if (IsNeverAFileError(error))
+        return LeaveNeverAFile(path, error);
+    file.Reset();
     if (DeleteFileA(path))
         return true;
-    char system[kSystemTextSize];
-    CurrentSystemText(system);
-    ShowMessage(kUninstallError, MB_OK | MB_ICONERROR, "Error deleting file %s.\r\n*%s", path,
-                system);
+    ReportError(kUninstallError, GetLastError(), "Error deleting file %s.\r\n*", path);
     return false;
 }
 
-enum class TreeFailure { Open, Delete, Subkey, Examine, Key };
-
-void ShowTreeError(TreeFailure failure, const char* name, LONG result)
+// A value whose name is longer than the done list holds is forgotten at
+// once; the values after it move down one index.
+bool ForgetNow(RemovalRun* run, const char* name)
 {
-    char system[kSystemTextSize];
-    RegistrySystemText(result, system);
-    const UINT style = MB_OK | MB_ICONERROR;
-    switch (failure) {
-    case TreeFailure::Open:
-        ShowMessage(kUninstallError, style, "Unable to open %s in order to remove it.\r\n%s", name,
-                    system);
-        break;
-    case TreeFailure::Delete:
-        ShowMessage(kUninstallError, style, "Unable to delete key %s.\r\n%s", name, system);
-        break;
-    case TreeFailure::Subkey:
-        ShowMessage(kUninstallError, style, "The subkey %s was not deleted successfully.\r\n%s",
-                    name, system);
-        break;
-    case TreeFailure::Examine:
-        ShowMessage(kUninstallError, style, "Error examining key %s to delete it.\r\n%s", name,
-                    system);
-        break;
-    case TreeFailure::Key:
-        ShowMessage(kUninstallError, style, "The key %s was not deleted.\r\n%s", name, system);
-        break;
-    }
-}
-
-// Deletes parent\path with everything below it. An empty path is refused,
-// so that a key item never deletes a whole root.
-LONG DeleteTree(HKEY parent, const char* path)
-{
-    if (path[0] == '\0')
-        return ERROR_BADKEY;
-    HKEY key;
-    LONG result = RegOpenKeyExA(parent, path, 0, DELETE | KEY_ENUMERATE_SUB_KEYS, &key);
-    if (result == ERROR_FILE_NOT_FOUND)
-        return ERROR_SUCCESS;
-    if (result != ERROR_SUCCESS) {
-        ShowTreeError(TreeFailure::Open, path, result);
-        return result;
-    }
-    for (;;) {
-        char subkey[kSubkeyNameSize];
-        DWORD length = sizeof subkey;
-        // Each deleted subkey moves the next one to index 0.
-        result = RegEnumKeyExA(key, 0, subkey, &length, nullptr, nullptr, nullptr, nullptr);
-        if (result == ERROR_NO_MORE_ITEMS) {
-            result = RegDeleteKeyA(parent, path);
-            if (result != ERROR_SUCCESS)
-                ShowTreeError(TreeFailure::Delete, path, result);
-            break;
-        }
-        if (result != ERROR_SUCCESS) {
-            ShowTreeError(TreeFailure::Examine, path, result);
-            break;
-        }
-        result = DeleteTree(key, subkey);
-        if (result != ERROR_SUCCESS) {
-            ShowTreeError(TreeFailure::Subkey, subkey, result);
-            break;
-        }
-    }
-    RegCloseKey(key);
-    return result;
-}
-
-HKEY RootKey(RootName root)
-{
-    switch (root) {
-    case RootName::LocalMachine:
-        return HKEY_LOCAL_MACHINE;
-    case RootName::CurrentUser:
-        return HKEY_CURRENT_USER;
-    case RootName::ClassesRoot:
-        return HKEY_CLASSES_ROOT;
-    case RootName::Users:
-        return HKEY_USERS;
-    case RootName::None:
-        break;
-    }
-    return nullptr;
-}
-
-bool RemoveKeyItem(const char* specification)
-{
-    char subkey[kArgumentSize];
-    RootName root = ParseRootSpecification(specification, subkey, sizeof subkey);
-    if (root == RootName::None) {
-        ShowMessage(kUninstallError, MB_OK | MB_ICONERROR,
-                    "Problem removing key %s:\r\nit is not well-formed", specification);
-        return false;
-    }
-    LONG result = DeleteTree(RootKey(root), subkey);
+    LONG result = RegDeleteValueA(run->TokenKey.Get(), name);
     if (result == ERROR_SUCCESS)
         return true;
-    ShowTreeError(TreeFailure::Key, specification, result);
+    ReportError(kUnglimexError, result, "Deleting value from the unglimex database\r\n");
     return false;
 }
 
 void RemoveItems(RemovalRun* run)
 {
+    static char name[kValueNameSize]; // any name the registry holds
     for (DWORD index = 0;; ++index) {
         // Only the name matters; a value with more data than any buffer
         // (written by someone else) must not stop the removal for good.
-        char name[kArgumentSize];
         DWORD nameLength = sizeof name;
-        LONG result = RegEnumValueA(run->TokenKey, index, name, &nameLength, nullptr, nullptr,
-                                    nullptr, nullptr);
+        LONG result = RegEnumValueA(run->TokenKey.Get(), index, name, &nameLength, nullptr,
+                                    nullptr, nullptr, nullptr);
         if (result == ERROR_NO_MORE_ITEMS)
             return;
         if (result != ERROR_SUCCESS) {
-            char system[kSystemTextSize];
-            RegistrySystemText(result, system);
-            ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                        "Error getting a thing to delete\r\n%s", system);
+            ReportError(kUnglimexError, result, "Error getting a thing to delete\r\n");
             run->AllRemoved = false;
             return;
         }
         if (name[0] == '\0' || IsCommandValueName(name))
             continue;
         bool removed = name[0] == '*' ? RemoveKeyItem(name + 1) : RemoveFileItem(name);
-        if (removed)
-            AddDone(&run->Done, name, false);
-        else
+        if (!removed)
             run->AllRemoved = false;
+        else if (nameLength < kArgumentSize)
+            AddDone(&run->Done, name, false);
+        else if (ForgetNow(run, name))
+            --index;
     }
 }
 
 void ForgetValue(const char* name, void* tokenKey)
 {
     LONG result = RegDeleteValueA(static_cast<HKEY>(tokenKey), name);
-    if (result == ERROR_SUCCESS)
-        return;
-    char system[kSystemTextSize];
-    RegistrySystemText(result, system);
-    ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                "Deleting value from the unglimex database\r\n%s", system);
+    if (result != ERROR_SUCCESS)
+        ReportError(kUnglimexError, result, "Deleting value from the unglimex database\r\n");
 }
 
-// Reads the display name and checks the rights. Shows why and returns
-// false when the run cannot go on; the keys left open are in run.
-bool PrepareRemoval(RemovalRun* run)
+// The description, or the token in parentheses when there is none. False,
+// with the reason shown, when it cannot be read.
+bool ReadDisplayName(RemovalRun* run)
 {
-    char system[kSystemTextSize];
-    LONG result = RegOpenKeyExA(run->Database, run->Token, 0, KEY_READ, &run->TokenKey);
-    if (result != ERROR_SUCCESS) {
-        run->TokenKey = nullptr;
-        RegistrySystemText(result, system);
-        ShowMessage(kUninstallError, MB_OK | MB_ICONERROR,
-                    "Unable to remove: cannot find %s uninstall data\r\n%s", run->Token, system);
-        return false;
-    }
     char description[kArgumentSize + 1];
-    result = ReadStringValue(run->TokenKey, nullptr, description, kArgumentSize);
+    LONG result = ReadStringValue(run->TokenKey.Get(), nullptr, description, kArgumentSize);
     if (result == ERROR_SUCCESS) {
         CopyText(run->DisplayName, sizeof run->DisplayName, description);
-    } else if (result == ERROR_FILE_NOT_FOUND) {
+        return true;
+    }
+    if (result == ERROR_FILE_NOT_FOUND) {
         FormatText(run->DisplayName, sizeof run->DisplayName, "(%s)", run->Token);
-    } else {
-        RegistrySystemText(result, system);
-        ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                    "Unable to read unglimex database for (%s)\r\n*%s", run->Token, system);
+        return true;
+    }
+    ReportError(kUnglimexError, result, "Unable to read unglimex database for (%s)\r\n*",
+                run->Token);
+    return false;
+}
+
+// Finds the token, reads the display name and checks the rights. Shows why
+// and returns false when the run cannot go on.
+bool PrepareRemoval(RemovalRun* run)
+{
+    LONG result = OpenKey(run->Database.Get(), run->Token, 0, KEY_READ, &run->TokenKey);
+    if (result != ERROR_SUCCESS) {
+        ReportError(kUninstallError, result, "Unable to remove: cannot find %s uninstall data\r\n",
+                    run->Token);
         return false;
     }
-    RegCloseKey(run->TokenKey);
-    result = RegOpenKeyExA(run->Database, run->Token, 0, KEY_ALL_ACCESS, &run->TokenKey);
+    if (!ReadDisplayName(run))
+        return false;
+    result = OpenKey(run->Database.Get(), run->Token, 0, KEY_ALL_ACCESS, &run->TokenKey);
     if (result != ERROR_SUCCESS) {
-        run->TokenKey = nullptr;
         ShowMessage(kUninstallError, MB_OK | MB_ICONERROR, "%s",
                     "You have insufficient privileges to uninstall. Please log on as "
                     "administrator and try again.");
@@ -269,63 +217,38 @@ bool PrepareRemoval(RemovalRun* run)
 bool Confirm(const RemovalRun* run)
 {
     char text[kMessageSize];
-    FormatText(text, sizeof text, "This will remove %s.\r\nAre you sure you want to continue?",
-               run->DisplayName);
+    BuildQuestion(text, sizeof text, run->DisplayName);
     return MessageBoxA(nullptr, text, "Remove program", MB_YESNOCANCEL | MB_ICONQUESTION) == IDYES;
 }
 
 void Conclude(RemovalRun* run)
 {
-    char system[kSystemTextSize];
     if (!run->AllRemoved) {
         MessageBoxA(nullptr, "Not everything was removed", "Not remove all", MB_OK);
         return;
     }
-    LONG result = RegDeleteKeyA(run->Database, run->Token);
-    if (result != ERROR_SUCCESS) {
-        RegistrySystemText(result, system);
-        ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                    "Removing key from the unglimex database\r\n%s", system);
-    }
-    char entry[kEntryKeySize];
-    EntryKeyPath(entry, run->Token);
-    result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, entry);
-    // A token that never had a description never had an entry either.
-    if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND) {
-        ShowMessage("Uninstall", MB_OK, "%s has been removed.", run->DisplayName);
-    } else {
-        RegistrySystemText(result, system);
-        ShowMessage(kUninstallError, MB_OK | MB_ICONERROR,
-                    "Problem removing %s entry from Add/Remove list\r\n%s", run->DisplayName,
-                    system);
-    }
-}
-
-bool DatabaseIsEmpty(HKEY database)
-{
-    char name[kArgumentSize];
-    DWORD length = sizeof name;
-    LONG result = RegEnumKeyExA(database, 0, name, &length, nullptr, nullptr, nullptr, nullptr);
-    if (result == ERROR_NO_MORE_ITEMS)
-        return true;
-    if (result != ERROR_SUCCESS) {
-        char system[kSystemTextSize];
-        RegistrySystemText(result, system);
-        ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                    "Unable to tell if anything left in database\r\n%s", system);
-    }
-    return false;
-}
-
-void RemoveDatabase()
-{
-    LONG result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, kDatabaseKeyForDeletion);
+    LONG result = RegDeleteKeyA(run->Database.Get(), run->Token);
+    if (result != ERROR_SUCCESS)
+        ReportError(kUnglimexError, result, "Removing key from the unglimex database\r\n");
+    // Another program's entry of the same name stays, and is no failure.
+    result = DeleteOwnEntry(run->Token);
     if (result == ERROR_SUCCESS)
-        return;
-    char system[kSystemTextSize];
-    RegistrySystemText(result, system);
-    ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR, "Problem removing Unglimex from registry\r\n%s",
-                system);
+        ShowMessage("Uninstall", MB_OK, "%s has been removed.", run->DisplayName);
+    else
+        ReportError(kUninstallError, result, "Problem removing %s entry from Add/Remove list\r\n",
+                    run->DisplayName);
+}
+
+// The work stages, then forgetting what was done.
+void DoRemoval(RemovalRun* run)
+{
+    run->AllRemoved = true;
+    RunCommands(run, kCleanupPrefix);
+    RemoveItems(run);
+    RunCommands(run, kEndPrefix);
+    ForgetDone(&run->Done, run->AllRemoved, ForgetValue, run->TokenKey.Get());
+    FreeDone(&run->Done);
+    run->TokenKey.Reset();
 }
 
 } // namespace
@@ -333,36 +256,17 @@ void RemoveDatabase()
 void RemoveToken(const char* token)
 {
     RemovalRun run;
-    ZeroMemory(&run, sizeof run);
     run.Token = token;
     LONG result = OpenDatabase(KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &run.Database);
     if (result != ERROR_SUCCESS) {
-        char system[kSystemTextSize];
-        RegistrySystemText(result, system);
-        ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR, "Error accessing Unglimex database\r\n%s",
-                    system);
+        ReportError(kUnglimexError, result, "Error accessing Unglimex database\r\n");
         return;
     }
-    if (!PrepareRemoval(&run) || !Confirm(&run)) {
-        if (run.TokenKey)
-            RegCloseKey(run.TokenKey);
-        RegCloseKey(run.Database);
+    if (!PrepareRemoval(&run) || !Confirm(&run))
         return;
-    }
-
-    run.AllRemoved = true;
-    RunCommands(&run, kCleanupPrefix);
-    RemoveItems(&run);
-    RunCommands(&run, kEndPrefix);
-    ForgetDone(&run.Done, run.AllRemoved, ForgetValue, run.TokenKey);
-    FreeDone(&run.Done);
-    RegCloseKey(run.TokenKey);
-
+    DoRemoval(&run);
     Conclude(&run);
-    bool empty = DatabaseIsEmpty(run.Database);
-    RegCloseKey(run.Database);
-    if (empty) {
-        RemoveDatabase();
+    run.Database.Reset();
+    if (RemoveEmptyDatabase())
         RemoveSelf();
-    }
 }

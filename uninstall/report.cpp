@@ -1,3 +1,4 @@
+// The helper's boxes: every report is a modal box with no owner.
 #include <cstdarg>
 
 #include "common/syserror.h"
@@ -14,17 +15,25 @@ void ShowMessage(const char* caption, UINT style, const char* format, ...)
     MessageBoxA(nullptr, text, caption, style);
 }
 
-void CurrentSystemText(char* text)
-{
-    GetSystemErrorText(text, static_cast<int>(kSystemTextSize));
-}
-
-void RegistrySystemText(LONG result, char* text)
+void SystemText(DWORD code, char* text, std::size_t size)
 {
     // The registry functions report through their result, not the thread's
     // last error: name the failure that really happened.
-    SetLastError(static_cast<DWORD>(result));
-    CurrentSystemText(text);
+    SetLastError(code);
+    GetSystemErrorText(text, static_cast<int>(size));
+}
+
+void ReportError(const char* caption, DWORD code, const char* format, ...)
+{
+    char text[kMessageSize];
+    va_list args;
+    va_start(args, format);
+    FormatTextV(text, sizeof text, format, args);
+    va_end(args);
+    char system[kSystemTextSize];
+    SystemText(code, system, sizeof system);
+    AppendText(text, sizeof text, system);
+    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR);
 }
 
 void ShowUsage(const char* commandLine)
@@ -35,25 +44,4 @@ void ShowUsage(const char* commandLine)
                 "/add token filename - token uses this file\r\n"
                 "/remove token - remove all files associated with token\r\n\r\n%s",
                 commandLine);
-}
-
-LONG OpenDatabase(REGSAM access, HKEY* database)
-{
-    return RegCreateKeyExA(HKEY_LOCAL_MACHINE, kDatabaseKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                           access, nullptr, database, nullptr);
-}
-
-LONG ReadStringValue(HKEY key, const char* name, char* buffer, DWORD capacity)
-{
-    DWORD type = 0;
-    DWORD size = capacity;
-    LONG result = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-    buffer[result == ERROR_SUCCESS && size <= capacity ? size : 0] = '\0';
-    return result;
-}
-
-void EntryKeyPath(char* path, const char* token)
-{
-    FormatText(path, kEntryKeySize, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s",
-               token);
 }

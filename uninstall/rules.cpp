@@ -45,6 +45,167 @@ RootName ParseRootSpecification(const char* specification, char* subkey, std::si
     return RootName::None;
 }
 
+namespace {
+
+char Lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameTextIgnoringCase(const char* a, std::size_t aLength, const char* b, std::size_t bLength)
+{
+    if (aLength != bLength)
+        return false;
+    for (std::size_t i = 0; i < aLength; ++i) {
+        if (Lower(a[i]) != Lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// A key path as its levels, empty ones skipped. Only the first few are
+// kept; Count is all of them.
+struct Level {
+    const char* Text;
+    std::size_t Length;
+};
+constexpr int kLevelsKept = 10;
+struct Levels {
+    Level At[kLevelsKept];
+    int Count;
+    bool Dots; // a "." or ".." level
+};
+
+void AddLevel(Levels* levels, const char* text, std::size_t length)
+{
+    if (length == 0)
+        return;
+    if ((length == 1 && text[0] == '.') || (length == 2 && text[0] == '.' && text[1] == '.'))
+        levels->Dots = true;
+    if (levels->Count < kLevelsKept)
+        levels->At[levels->Count] = {text, length};
+    ++levels->Count;
+}
+
+Levels SplitLevels(const char* path)
+{
+    Levels levels = {};
+    while (*path) {
+        const char* slash = std::strchr(path, '\\');
+        std::size_t length = slash ? static_cast<std::size_t>(slash - path) : std::strlen(path);
+        AddLevel(&levels, path, length);
+        path += length;
+        if (*path)
+            ++path;
+    }
+    return levels;
+}
+
+void DropLevel(Levels* levels, int index)
+{
+    int kept = levels->Count < kLevelsKept ? levels->Count : kLevelsKept;
+    for (int i = index; i + 1 < kept; ++i)
+        levels->At[i] = levels->At[i + 1];
+    --levels->Count;
+}
+
+bool LevelIs(const Levels& levels, int index, const char* name, std::size_t length)
+{
+    return index < levels.Count && index < kLevelsKept &&
+           SameTextIgnoringCase(levels.At[index].Text, levels.At[index].Length, name, length);
+}
+
+bool LevelIs(const Levels& levels, int index, const char* name)
+{
+    return LevelIs(levels, index, name, std::strlen(name));
+}
+
+enum class Guard {
+    Exact,         // the key itself
+    AndChildren,   // the key and each key directly below it
+    AndEverything, // the key and its whole tree
+};
+
+struct GuardedTree {
+    const char* Path;
+    Guard Extent;
+};
+
+const GuardedTree kGuardedTrees[] = {
+    {"Software\\Microsoft", Guard::Exact},
+    {"Software\\Microsoft\\Windows", Guard::Exact},
+    {"Software\\Microsoft\\Windows\\CurrentVersion", Guard::AndChildren},
+    {"Software\\Microsoft\\Windows NT", Guard::Exact},
+    {"Software\\Microsoft\\Windows NT\\CurrentVersion", Guard::AndChildren},
+    {"Software\\Classes", Guard::AndChildren},
+    {"Software\\Policies", Guard::Exact},
+    {"Software\\Policies\\Microsoft", Guard::Exact},
+    {"Software\\Wow6432Node", Guard::Exact},
+    {"Software\\Tolvar", Guard::Exact},
+    {"Software\\Tolvar\\Unglimex", Guard::AndEverything},
+    {"System", Guard::AndEverything},
+    {"Hardware", Guard::AndEverything},
+    {"SAM", Guard::AndEverything},
+    {"Security", Guard::AndEverything},
+    {"Control Panel", Guard::AndChildren},
+};
+
+bool Guards(const GuardedTree& tree, const Levels& levels)
+{
+    Levels guarded = SplitLevels(tree.Path);
+    for (int i = 0; i < guarded.Count; ++i) {
+        if (!LevelIs(levels, i, guarded.At[i].Text, guarded.At[i].Length))
+            return false;
+    }
+    int below = levels.Count - guarded.Count;
+    return below == 0 || (below == 1 && tree.Extent == Guard::AndChildren) ||
+           tree.Extent == Guard::AndEverything;
+}
+
+bool IsGuarded(const Levels& levels)
+{
+    for (const GuardedTree& tree : kGuardedTrees) {
+        if (Guards(tree, levels))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool IsSystemTree(RootName root, const char* subkey)
+{
+    Levels levels = SplitLevels(subkey);
+    if (levels.Dots)
+        return true;
+    switch (root) {
+    case RootName::None:
+        return true;
+    case RootName::Users:
+        // The first level is the user; the rules apply to what lies below.
+        if (levels.Count < 3)
+            return true;
+        DropLevel(&levels, 0);
+        break;
+    case RootName::ClassesRoot:
+        // A view of Software\Classes: two levels below it, as everywhere.
+        return levels.Count < 2;
+    case RootName::LocalMachine:
+    case RootName::CurrentUser:
+        if (levels.Count < 2)
+            return true;
+        break;
+    }
+    if (IsGuarded(levels))
+        return true;
+    // The 32-bit view of a 64-bit system's keys holds the same trees.
+    if (LevelIs(levels, 0, "Software") && LevelIs(levels, 1, "Wow6432Node")) {
+        DropLevel(&levels, 1);
+        return IsGuarded(levels);
+    }
+    return false;
+}
+
 bool IsCommandValueName(const char* name)
 {
     return StartsWith(name, "_cmd") || StartsWith(name, "_end");
@@ -113,6 +274,35 @@ bool FileCountsAsGone(unsigned long openError)
     return openError == 2 /* ERROR_FILE_NOT_FOUND */ || openError == 3 /* ERROR_PATH_NOT_FOUND */;
 }
 
+FileItemProblem CheckFileItem(const char* path)
+{
+    constexpr std::size_t kLongestPath = 259;
+    if (std::strlen(path) > kLongestPath)
+        return FileItemProblem::TooLong;
+    for (const char* p = path; *p; ++p) {
+        if (static_cast<unsigned char>(*p) < 32 || std::strchr("*?<>|\"", *p))
+            return FileItemProblem::BadName;
+    }
+    return FileItemProblem::None;
+}
+
+bool IsOwnUninstallString(const char* value, const char* windowsDirectory, const char* token)
+{
+    char own[kUninstallStringSize];
+    if (!BuildUninstallString(own, sizeof own, windowsDirectory, token))
+        return false;
+    return SameTextIgnoringCase(value, std::strlen(value), own, std::strlen(own));
+}
+
+void BuildQuestion(char* out, std::size_t size, const char* displayName)
+{
+    std::size_t length = std::strlen(displayName);
+    bool cut = length > kQuestionNameLength;
+    int kept = static_cast<int>(cut ? kQuestionNameLength - (sizeof kEllipsis - 1) : length);
+    FormatText(out, size, "This will remove %.*s%s.\r\nAre you sure you want to continue?", kept,
+               displayName, cut ? kEllipsis : "");
+}
+
 void StartListing(Listing* listing)
 {
     listing->Text[0] = '\0';
@@ -145,16 +335,16 @@ void FinishListing(Listing* listing)
     AppendText(listing->Text, kListingSize, note);
 }
 
-bool AppendToListingLine(char* line, const char* piece)
+bool AppendToListingLine(char* line, std::size_t size, const char* piece)
 {
     std::size_t used = std::strlen(line);
     std::size_t room = sizeof kEllipsis - 1 + sizeof kLineEnd - 1;
-    if (used + std::strlen(piece) + room < kListingLineSize) {
-        AppendText(line, kListingLineSize, piece);
+    if (used + std::strlen(piece) + room < size) {
+        AppendText(line, size, piece);
         return true;
     }
-    if (used + room < kListingLineSize)
-        AppendText(line, kListingLineSize, kEllipsis);
+    if (used + room < size)
+        AppendText(line, size, kEllipsis);
     return false;
 }
 

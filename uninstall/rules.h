@@ -14,6 +14,19 @@ enum class RootName { None, LocalMachine, CurrentUser, ClassesRoot, Users };
 // four names. The subkey (subkeySize bytes) may come back empty.
 RootName ParseRootSpecification(const char* specification, char* subkey, std::size_t subkeySize);
 
+// Whether a key item may be deleted at all. It must name at least two
+// levels below its root (below the user's key for HKEY_USERS), and none of
+// the system's own trees (names compared without case, empty levels
+// skipped): Software\Microsoft, its Windows and Windows NT keys, their
+// CurrentVersion keys and each key directly below those; Software\Classes
+// and each key directly below it (so HKEY_CLASSES_ROOT needs two levels too);
+// Software\Policies and Software\Policies\Microsoft; Software\Wow6432Node,
+// under which the same list applies again; Software\Tolvar and the Unglimex
+// database with everything in it; System, Hardware, SAM and Security with
+// everything in them; and each key directly below Control Panel. A level
+// "." or ".." is refused as well.
+bool IsSystemTree(RootName root, const char* subkey);
+
 // Whether a value name is a command's ("_cmd..." or "_end...", with case).
 bool IsCommandValueName(const char* name);
 
@@ -46,6 +59,23 @@ unsigned long SleepMilliseconds(const char* command);
 // failure (access denied, sharing, ...) leaves the deletion to try.
 bool FileCountsAsGone(unsigned long openError);
 
+// Why a file item can never name a file that DeleteFileA would delete:
+// a wildcard or another character no file name holds, or a path longer
+// than the system's 259 characters. Such an item is left alone.
+enum class FileItemProblem { None, BadName, TooLong };
+FileItemProblem CheckFileItem(const char* path);
+
+// Whether value is the UninstallString this helper writes for token with
+// windowsDirectory (compared without case, as the system compares paths and
+// key names).
+bool IsOwnUninstallString(const char* value, const char* windowsDirectory, const char* token);
+
+// The confirmation question for displayName into out (size bytes). A
+// display name too long for a box is cut and ends in "...", so that the
+// question itself always shows.
+constexpr std::size_t kQuestionNameLength = 300;
+void BuildQuestion(char* out, std::size_t size, const char* displayName);
+
 // The listing: one line per token, in a text that a message box can still
 // show. When it is full, later tokens are counted, and the end of the text
 // says how many were left out, so that no token is hidden without a word.
@@ -62,10 +92,10 @@ void AddListingLine(Listing* listing, const char* line);
 void AddListingText(Listing* listing, const char* text);
 void FinishListing(Listing* listing);
 
-// Appends piece to a listing line (kListingLineSize bytes). When it does not
-// fit, the line ends in "..." instead and false is returned; room for the
-// closing "\r\n" always stays.
-bool AppendToListingLine(char* line, const char* piece);
+// Appends piece to a listing line (size bytes, at most kListingLineSize).
+// When it does not fit, the line ends in "..." instead and false is
+// returned; room for the closing "\r\n" always stays.
+bool AppendToListingLine(char* line, std::size_t size, const char* piece);
 
 // The names of the values whose work is done, most recent first.
 struct DoneEntry {

@@ -2,8 +2,10 @@
 // so a temporary clone does it once this process has ended.
 #include <cstring>
 
+#include "common/owners.h"
 #include "common/paths.h"
 #include "common/text.h"
+#include "uninstall/command_line.h"
 #include "uninstall/unglimex.h"
 
 namespace {
@@ -13,69 +15,70 @@ constexpr std::size_t kCloneCommandSize = 2 * kPathSize + 64;
 constexpr int kDeleteAttempts = 20;
 constexpr DWORD kDeleteRetryMs = 100;
 
-void ShowSelfRemovalError(const char* what)
+// The temporary copy that deletes the installed file. Until it runs, the
+// copy is this process's to delete again.
+class CloneFile {
+public:
+    CloneFile()
+    {
+        char directory[kPathSize];
+        DWORD length = GetTempPathA(sizeof directory, directory);
+        if (length == 0 || length >= sizeof directory)
+            directory[0] = '\0';
+        if (!GetTempFileNameA(directory, "UnglimexDel", 0, path_))
+            path_[0] = '\0';
+    }
+    ~CloneFile()
+    {
+        if (handedOver_)
+            return;
+        deleteOnClose_.Reset();
+        // The empty file that reserved the name is of no use to anyone.
+        if (path_[0])
+            DeleteFileA(path_);
+    }
+    CloneFile(const CloneFile&) = delete;
+    CloneFile& operator=(const CloneFile&) = delete;
+
+    const char* Path() const { return path_; }
+    // From now on the system deletes the file once the last handle to it
+    // has gone and the clone no longer runs from it.
+    bool OpenForDeletion()
+    {
+        deleteOnClose_.Reset(CreateFileA(path_, 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        return static_cast<bool>(deleteOnClose_);
+    }
+    // The clone runs: the file goes when it ends.
+    void HandOver() { handedOver_ = true; }
+
+private:
+    char path_[kPathSize];
+    FileHandle deleteOnClose_;
+    bool handedOver_ = false;
+};
+
+void OwnPath(char* path, std::size_t size)
 {
-    char system[kSystemTextSize];
-    CurrentSystemText(system);
-    ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR, "%s\r\n%s", what, system);
+    DWORD length = GetModuleFileNameA(nullptr, path, static_cast<DWORD>(size));
+    if (length == 0 || length >= size)
+        path[0] = '\0';
 }
 
-bool BuildCloneCommand(char* line, const char* clonePath, HANDLE self, const char* ownPath)
+bool BuildCloneCommand(char* line, std::size_t size, const char* clonePath, HANDLE self,
+                       const char* ownPath)
 {
     const char* quote = std::strchr(clonePath, ' ') ? "\"" : "";
     // Handles are 32-bit values on 64-bit Windows as well.
-    return FormatText(line, kCloneCommandSize, "%s%s%s /autodel %d \"%s\"", quote, clonePath, quote,
+    return FormatText(line, size, "%s%s%s /autodel %d \"%s\"", quote, clonePath, quote,
                       static_cast<int>(reinterpret_cast<INT_PTR>(self)), ownPath);
 }
 
-} // namespace
-
-void RemoveSelf()
+// Starts the clone, which inherits the handle self; returns its process.
+KernelHandle StartClone(const char* clonePath, HANDLE self, const char* ownPath)
 {
-    char ownPath[kPathSize];
-    char tempDirectory[kPathSize];
-    char clonePath[kPathSize];
-    DWORD length = GetModuleFileNameA(nullptr, ownPath, sizeof ownPath);
-    if (length == 0 || length >= sizeof ownPath)
-        ownPath[0] = '\0';
-    length = GetTempPathA(sizeof tempDirectory, tempDirectory);
-    if (length == 0 || length >= sizeof tempDirectory)
-        tempDirectory[0] = '\0';
-    if (!GetTempFileNameA(tempDirectory, "UnglimexDel", 0, clonePath))
-        clonePath[0] = '\0';
-
-    if (!CopyFileA(ownPath, clonePath, FALSE)) {
-        char system[kSystemTextSize];
-        CurrentSystemText(system);
-        ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                    "Problem copying unglimex from %s to %s\r\n%s", ownPath, clonePath, system);
-        // The empty file that reserved the name is of no use to anyone.
-        if (clonePath[0])
-            DeleteFileA(clonePath);
-        return;
-    }
-    HANDLE cloneFile = CreateFileA(clonePath, 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (cloneFile == INVALID_HANDLE_VALUE) {
-        char system[kSystemTextSize];
-        CurrentSystemText(system);
-        ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR, "Problem opening unglimex clone at %s\r\n%s",
-                    clonePath, system);
-        DeleteFileA(clonePath);
-        return;
-    }
-    HANDLE self = OpenProcess(SYNCHRONIZE, TRUE, GetCurrentProcessId());
-    if (!self) {
-        ShowSelfRemovalError("Problem opening unglimex process id to pass it to clone");
-        CloseHandle(cloneFile);
-        DeleteFileA(clonePath);
-        return;
-    }
-    // Created before the clone starts, so that the clone always finds it.
-    HANDLE released = CreateEventA(nullptr, FALSE, FALSE, kDeleteEventName);
-
     char commandLine[kCloneCommandSize];
-    BuildCloneCommand(commandLine, clonePath, self, ownPath);
+    BuildCloneCommand(commandLine, sizeof commandLine, clonePath, self, ownPath);
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
@@ -83,39 +86,78 @@ void RemoveSelf()
     ZeroMemory(&clone, sizeof clone);
     if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                         &startup, &clone)) {
-        char system[kSystemTextSize];
-        CurrentSystemText(system);
-        ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                    "Problem creating unglimex clone process\r\n%s\r\n%s", commandLine, system);
-        CloseHandle(self);
-        CloseHandle(cloneFile);
-        DeleteFileA(clonePath);
-        if (released)
-            CloseHandle(released);
+        ReportError(kUnglimexError, GetLastError(),
+                    "Problem creating unglimex clone process\r\n%s\r\n", commandLine);
+        return KernelHandle();
+    }
+    KernelHandle thread(clone.hThread);
+    return KernelHandle(clone.hProcess);
+}
+
+} // namespace
+
+void RemoveSelf()
+{
+    char ownPath[kPathSize];
+    OwnPath(ownPath, sizeof ownPath);
+    CloneFile clone;
+    if (!CopyFileA(ownPath, clone.Path(), FALSE)) {
+        ReportError(kUnglimexError, GetLastError(), "Problem copying unglimex from %s to %s\r\n",
+                    ownPath, clone.Path());
         return;
     }
-    CloseHandle(clone.hThread);
-    CloseHandle(self);
+    if (!clone.OpenForDeletion()) {
+        ReportError(kUnglimexError, GetLastError(), "Problem opening unglimex clone at %s\r\n",
+                    clone.Path());
+        return;
+    }
+    // The clone may ask it whether it is a process at all.
+    KernelHandle self(
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, TRUE, GetCurrentProcessId()));
+    if (!self) {
+        ReportError(kUnglimexError, GetLastError(),
+                    "Problem opening unglimex process id to pass it to clone\r\n");
+        return;
+    }
+    // Created before the clone starts, so that the clone always finds it.
+    KernelHandle released(CreateEventA(nullptr, FALSE, FALSE, kDeleteEventName));
+    KernelHandle cloneProcess = StartClone(clone.Path(), self.Get(), ownPath);
+    if (!cloneProcess)
+        return;
+    clone.HandOver();
+    self.Reset(); // the clone holds its inherited copy
     // A clone that ends without setting the event must not leave this
     // process waiting for ever.
-    HANDLE waits[2] = {released, clone.hProcess};
+    HANDLE waits[2] = {released.Get(), cloneProcess.Get()};
     if (released)
         WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-    CloseHandle(clone.hProcess);
-    if (released)
-        CloseHandle(released);
-    CloseHandle(cloneFile);
 }
+
+namespace {
+
+// Whether value is a handle of a process that this process inherited: a
+// pseudo-handle (-1 is this very process) or any other kind of object
+// could keep the wait below from ever ending.
+bool IsInheritedProcess(long long value)
+{
+    if (!IsPassedHandleValue(value))
+        return false;
+    DWORD exitCode = 0;
+    return GetExitCodeProcess(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(value)), &exitCode) !=
+           FALSE;
+}
+
+} // namespace
 
 void FinishSelfRemoval(long long processHandle, const char* installedPath)
 {
-    if (HANDLE released = OpenEventA(EVENT_MODIFY_STATE, FALSE, kDeleteEventName)) {
-        SetEvent(released);
-        CloseHandle(released);
-    }
-    HANDLE installed = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(processHandle));
-    DWORD waited = WaitForSingleObject(installed, INFINITE);
-    CloseHandle(installed);
+    if (KernelHandle released{OpenEventA(EVENT_MODIFY_STATE, FALSE, kDeleteEventName)})
+        SetEvent(released.Get());
+    if (!IsInheritedProcess(processHandle))
+        return;
+    KernelHandle installed(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(processHandle)));
+    DWORD waited = WaitForSingleObject(installed.Get(), INFINITE);
+    installed.Reset();
     // Only a handle that really waited for a process's end may lead to a
     // deletion: a made-up command line deletes nothing.
     if (waited != WAIT_OBJECT_0)

@@ -1,5 +1,6 @@
 // "/desc", "/add" and the listing.
 #include "common/text.h"
+#include "uninstall/database.h"
 #include "uninstall/rules.h"
 #include "uninstall/unglimex.h"
 
@@ -11,187 +12,170 @@ LONG SetString(HKEY key, const char* name, const char* data)
                           static_cast<DWORD>(lstrlenA(data) + 1));
 }
 
-LONG CreateTokenKey(HKEY database, const char* token, HKEY* key)
-{
-    return RegCreateKeyExA(database, token, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                           nullptr, key, nullptr);
-}
-
-bool OpenDatabaseForWriting(HKEY* database)
+bool OpenDatabaseForWriting(RegKey* database)
 {
     LONG result = OpenDatabase(KEY_SET_VALUE | KEY_CREATE_SUB_KEY, database);
     if (result == ERROR_SUCCESS)
         return true;
-    char system[kSystemTextSize];
-    RegistrySystemText(result, system);
-    ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR, "Error accessing Unglimex database\r\n%s",
-                system);
+    ReportError(kUnglimexError, result, "Error accessing Unglimex database\r\n");
+    return false;
+}
+
+bool CreateTokenKey(HKEY database, const char* token, RegKey* key)
+{
+    LONG result = CreateKey(database, token, KEY_ALL_ACCESS, key);
+    if (result == ERROR_SUCCESS)
+        return true;
+    ReportError(kUnglimexError, result, "Unable to create entry.\r\n");
     return false;
 }
 
 void WriteDescription(HKEY database, const char* token, const char* description)
 {
-    char system[kSystemTextSize];
-    HKEY tokenKey;
-    LONG result = CreateTokenKey(database, token, &tokenKey);
-    if (result != ERROR_SUCCESS) {
-        RegistrySystemText(result, system);
-        ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR, "Unable to create entry.\r\n%s", system);
+    RegKey tokenKey;
+    if (!CreateTokenKey(database, token, &tokenKey))
         return;
-    }
-    result = SetString(tokenKey, nullptr, description);
-    if (result != ERROR_SUCCESS) {
-        RegistrySystemText(result, system);
-        ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR, "Unable to write description.\r\n%s",
-                    system);
-    }
-    RegCloseKey(tokenKey);
+    LONG result = SetString(tokenKey.Get(), nullptr, description);
+    if (result != ERROR_SUCCESS)
+        ReportError(kUnglimexError, result, "Unable to write description.\r\n");
 }
 
 void WriteEntryValue(HKEY entry, const char* name, const char* data)
 {
     LONG result = SetString(entry, name, data);
-    if (result == ERROR_SUCCESS)
-        return;
-    char system[kSystemTextSize];
-    RegistrySystemText(result, system);
-    ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                "Problem specifying Add/Remove description.\r\n%s", system);
+    if (result != ERROR_SUCCESS)
+        ReportError(kUnglimexError, result, "Problem specifying Add/Remove description.\r\n");
 }
 
 void WriteAddRemoveEntry(const char* token, const char* description)
 {
-    char windows[kArgumentSize];
-    UINT length = GetWindowsDirectoryA(windows, sizeof windows);
-    if (length == 0 || length >= sizeof windows)
-        windows[0] = '\0';
     char command[kUninstallStringSize];
-    BuildUninstallString(command, sizeof command, windows, token);
+    OwnUninstallString(command, sizeof command, token);
 
     char path[kEntryKeySize];
-    EntryKeyPath(path, token);
-    HKEY entry;
-    LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_ALL_ACCESS, nullptr, &entry, nullptr);
+    EntryKeyPath(path, sizeof path, token);
+    RegKey entry;
+    LONG result = CreateKey(HKEY_LOCAL_MACHINE, path, KEY_ALL_ACCESS, &entry);
     if (result != ERROR_SUCCESS) {
-        char system[kSystemTextSize];
-        RegistrySystemText(result, system);
-        ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR,
-                    "Unable to create Add/Remove entry.\r\n%s", system);
+        ReportError(kUnglimexError, result, "Unable to create Add/Remove entry.\r\n");
         return;
     }
-    WriteEntryValue(entry, "DisplayName", description);
-    WriteEntryValue(entry, "UninstallString", command);
-    RegCloseKey(entry);
+    WriteEntryValue(entry.Get(), "DisplayName", description);
+    WriteEntryValue(entry.Get(), "UninstallString", command);
 }
 
-// One token's line: description, token, then its value names.
-void BuildTokenLine(HKEY database, const char* token, char* line)
+// The line's first piece: the description (or why there is none) and the
+// token. False when the line had no room left.
+bool AppendDescription(HKEY key, const char* token, char* line, std::size_t size)
 {
-    char system[kSystemTextSize];
-    HKEY key;
-    LONG result = RegOpenKeyExA(database, token, 0, KEY_READ, &key);
-    if (result != ERROR_SUCCESS) {
-        RegistrySystemText(result, system);
-        FormatText(line, kListingLineSize, "(%s) - error - *%s\r\n", token, system);
-        return;
-    }
     char description[kArgumentSize + 1];
     char piece[kListingLineSize];
-    result = ReadStringValue(key, nullptr, description, kArgumentSize);
+    LONG result = ReadStringValue(key, nullptr, description, kArgumentSize);
     if (result == ERROR_SUCCESS) {
         FormatText(piece, sizeof piece, "%s - (%s) ", description, token);
     } else if (result == ERROR_FILE_NOT_FOUND) {
         FormatText(piece, sizeof piece, "(%s) - ", token);
     } else {
-        RegistrySystemText(result, system);
+        char system[kSystemTextSize];
+        SystemText(result, system, sizeof system);
         FormatText(piece, sizeof piece, "(%s) - *%s - ", token, system);
     }
-    line[0] = '\0';
-    bool room = AppendToListingLine(line, piece);
+    return AppendToListingLine(line, size, piece);
+}
 
+// Then each value's name, while the line has room.
+void AppendValueNames(HKEY key, char* line, std::size_t size)
+{
     bool named = false;
-    for (DWORD index = 0; room; ++index) {
+    for (DWORD index = 0;; ++index) {
         char name[kArgumentSize];
         DWORD nameLength = sizeof name; // the names only, whatever their data
-        result = RegEnumValueA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
+        LONG result =
+            RegEnumValueA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
         if (result == ERROR_NO_MORE_ITEMS) {
             if (!named)
-                room = AppendToListingLine(line, "no files");
-            break;
+                AppendToListingLine(line, size, "no files");
+            return;
         }
+        char piece[kListingLineSize];
         if (result != ERROR_SUCCESS) {
-            RegistrySystemText(result, system);
+            char system[kSystemTextSize];
+            SystemText(result, system, sizeof system);
             FormatText(piece, sizeof piece, "*%s - ", system);
-            AppendToListingLine(line, piece);
-            break;
+            AppendToListingLine(line, size, piece);
+            return;
         }
         if (name[0] == '\0')
             continue;
         named = true;
         FormatText(piece, sizeof piece, "'%s' ", name);
-        room = AppendToListingLine(line, piece);
+        if (!AppendToListingLine(line, size, piece))
+            return;
     }
-    AppendText(line, kListingLineSize, "\r\n");
-    RegCloseKey(key);
+}
+
+// One token's line: description, token, then its value names.
+void BuildTokenLine(HKEY database, const char* token, char* line, std::size_t size)
+{
+    RegKey key;
+    LONG result = OpenKey(database, token, 0, KEY_READ, &key);
+    if (result != ERROR_SUCCESS) {
+        char system[kSystemTextSize];
+        SystemText(result, system, sizeof system);
+        FormatText(line, size, "(%s) - error - *%s\r\n", token, system);
+        return;
+    }
+    line[0] = '\0';
+    if (AppendDescription(key.Get(), token, line, size))
+        AppendValueNames(key.Get(), line, size);
+    AppendText(line, size, "\r\n");
 }
 
 } // namespace
 
 void DescribeToken(const char* token, const char* description)
 {
-    HKEY database;
-    if (!OpenDatabaseForWriting(&database))
-        return;
-    WriteDescription(database, token, description);
-    RegCloseKey(database);
+    {
+        RegKey database;
+        if (!OpenDatabaseForWriting(&database))
+            return;
+        WriteDescription(database.Get(), token, description);
+    }
     WriteAddRemoveEntry(token, description);
 }
 
 void AddItem(const char* token, const char* item)
 {
     if (item[0] == '*') {
+        // A key item must name a tree of its own, never the system's.
         char subkey[kArgumentSize];
-        if (ParseRootSpecification(item + 1, subkey, sizeof subkey) == RootName::None) {
+        RootName root = ParseRootSpecification(item + 1, subkey, sizeof subkey);
+        if (IsSystemTree(root, subkey)) {
             ShowMessage("Unglimex argument error", MB_OK | MB_ICONERROR,
                         "Badly formed reg argument\r\n%s\r\nMust specify root then key", item);
             return;
         }
     }
-    HKEY database;
+    RegKey database;
     if (!OpenDatabaseForWriting(&database))
         return;
-    char system[kSystemTextSize];
-    HKEY tokenKey;
-    LONG result = CreateTokenKey(database, token, &tokenKey);
-    if (result != ERROR_SUCCESS) {
-        RegistrySystemText(result, system);
-        ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR, "Unable to create entry.\r\n%s", system);
-        RegCloseKey(database);
+    RegKey tokenKey;
+    if (!CreateTokenKey(database.Get(), token, &tokenKey))
         return;
-    }
     char name[kArgumentSize];
     char data[kArgumentSize];
     SplitItem(item, name, sizeof name, data, sizeof data);
-    result = SetString(tokenKey, name, data);
-    if (result != ERROR_SUCCESS) {
-        RegistrySystemText(result, system);
-        ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR, "Unable to write file data.\r\n%s",
-                    system);
-    }
-    RegCloseKey(tokenKey);
-    RegCloseKey(database);
+    LONG result = SetString(tokenKey.Get(), name, data);
+    if (result != ERROR_SUCCESS)
+        ReportError(kUnglimexError, result, "Unable to write file data.\r\n");
 }
 
 void ShowListing()
 {
-    HKEY database;
+    RegKey database;
     LONG result = OpenDatabase(KEY_READ, &database);
-    char system[kSystemTextSize];
     if (result != ERROR_SUCCESS) {
-        RegistrySystemText(result, system);
-        ShowMessage(kUnglimexError, MB_OK | MB_ICONERROR, "Error reading Unglimex database\r\n%s",
-                    system);
+        ReportError(kUnglimexError, result, "Error reading Unglimex database\r\n");
         return;
     }
     static Listing listing;
@@ -200,23 +184,25 @@ void ShowListing()
     for (DWORD index = 0;; ++index) {
         char token[kArgumentSize];
         DWORD length = sizeof token;
-        result = RegEnumKeyExA(database, index, token, &length, nullptr, nullptr, nullptr, nullptr);
+        result = RegEnumKeyExA(database.Get(), index, token, &length, nullptr, nullptr, nullptr,
+                               nullptr);
         if (result == ERROR_NO_MORE_ITEMS) {
             if (index == 0)
                 AddListingText(&listing, "nothing in database");
             break;
         }
         if (result != ERROR_SUCCESS) {
-            RegistrySystemText(result, system);
+            char system[kSystemTextSize];
+            SystemText(result, system, sizeof system);
             char piece[kSystemTextSize + 8];
             FormatText(piece, sizeof piece, "*%s\r\n", system);
             AddListingText(&listing, piece);
             break;
         }
-        BuildTokenLine(database, token, line);
+        BuildTokenLine(database.Get(), token, line, sizeof line);
         AddListingLine(&listing, line);
     }
     FinishListing(&listing);
-    RegCloseKey(database);
+    database.Reset();
     MessageBoxA(nullptr, listing.Text, "Unglimex database", MB_OK | MB_ICONINFORMATION);
 }

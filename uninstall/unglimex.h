@@ -4,9 +4,6 @@
 
 #include <cstddef>
 
-// The Unglimex database, under HKEY_LOCAL_MACHINE.
-constexpr char kDatabaseKey[] = "Software\\Tolvar\\Unglimex";
-constexpr char kDatabaseKeyForDeletion[] = "SOFTWARE\\Tolvar\\Unglimex";
 constexpr char kDeleteEventName[] = "UnglimexDeleteEvent";
 
 constexpr char kUnglimexError[] = "Unglimex error";
@@ -14,8 +11,6 @@ constexpr char kUninstallError[] = "Uninstall error";
 
 constexpr std::size_t kSystemTextSize = 1000;
 constexpr std::size_t kMessageSize = 1024;
-// The Add/Remove entry's key: the fixed part and a token of up to 999 characters.
-constexpr std::size_t kEntryKeySize = 1100;
 
 // report.cpp
 // A modal box with no owner; the text is formatted into kMessageSize bytes.
@@ -24,19 +19,18 @@ void ShowMessage(const char* caption, UINT style, const char* format, ...)
     __attribute__((format(printf, 3, 4)))
 #endif
     ;
-// The system text for GetLastError(), as it stands right now.
-void CurrentSystemText(char* text);
-// The system text for a registry call's result code.
-void RegistrySystemText(LONG result, char* text);
+// The system's text for an error code (a registry call's result or
+// GetLastError()) into text (size bytes).
+void SystemText(DWORD code, char* text, std::size_t size);
+// A failure in an error box: the text formatted from format (which ends
+// where the system's text follows, "\r\n" or "\r\n*"), then the system's
+// text for code.
+void ReportError(const char* caption, DWORD code, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 3, 4)))
+#endif
+    ;
 void ShowUsage(const char* commandLine);
-// Opens (creating it when missing) the database with the access given.
-LONG OpenDatabase(REGSAM access, HKEY* database);
-// Reads a string value into buffer (capacity bytes plus one for the
-// terminator), terminated at the length the registry returns, since another
-// program may have written it without its terminating zero.
-LONG ReadStringValue(HKEY key, const char* name, char* buffer, DWORD capacity);
-// The Add/Remove entry's key path for token, under HKEY_LOCAL_MACHINE.
-void EntryKeyPath(char* path, const char* token);
 
 // store.cpp
 void DescribeToken(const char* token, const char* description);
@@ -45,6 +39,14 @@ void ShowListing();
 
 // remove.cpp
 void RemoveToken(const char* token);
+
+// keytree.cpp
+// Value names are read with the registry's own limit (16,383 characters).
+constexpr std::size_t kValueNameSize = 16384;
+// Deletes the registry tree of a key item ("ROOT\path", the value name
+// without its "*"); false, reported, when it failed. A system tree is
+// refused with a report and counts as done.
+bool RemoveKeyItem(const char* specification);
 
 // selfremove.cpp
 // The installed copy's side: leaves the deletion of its own file to a clone.

@@ -159,4 +159,44 @@ TEST(ParseCommandLine, OverLongArgumentsAreCutAndTheRestStillRead)
     EXPECT_STREQ("tok", command.Token);
 }
 
+TEST(ParseCommandLine, ATokenNamesOneKey)
+{
+    const struct {
+        const char* line;
+        CommandKind kind;
+    } cases[] = {
+        {"u /desc a\\b Title", CommandKind::Usage},
+        {"u /desc \\ x", CommandKind::Usage},
+        {"u /add .. C:\\f", CommandKind::Usage},
+        {"u /add . C:\\f", CommandKind::Usage},
+        {"u /add \"\" C:\\f", CommandKind::Usage},
+        {"u /remove a\\b", CommandKind::Usage},
+        {"u /remove ..", CommandKind::Usage},
+        {"u /desc ... Title", CommandKind::Describe},
+        {"u /add .scr C:\\f", CommandKind::Add},
+        {"u /remove orbelle.scr", CommandKind::Remove},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        ParsedCommand command;
+        ParseCommandLine(c.line, &command);
+        EXPECT_EQ(c.kind, command.Kind);
+    }
+}
+
+TEST(AutodelHandle, OnlyARealHandleValueIsWaitedFor)
+{
+    const struct {
+        long long value;
+        bool passed;
+    } cases[] = {
+        {4, true}, {1234, true}, {0x7fffffffLL, true}, {0, false},
+        {-1, false}, {-2, false}, {0x80000000LL, false}, {LLONG_MAX, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(c.passed, IsPassedHandleValue(c.value));
+    }
+}
+
 } // namespace

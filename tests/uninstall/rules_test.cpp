@@ -210,7 +210,7 @@ TEST(Listing, ALongLineEndsInAnEllipsisWithRoomForItsEnd)
     line[0] = '\0';
     std::string name = "'" + std::string(997, 'n') + "' ";
     int kept = 0;
-    while (AppendToListingLine(line, name.c_str()))
+    while (AppendToListingLine(line, sizeof line, name.c_str()))
         ++kept;
     EXPECT_EQ(static_cast<int>((kListingLineSize - 6) / name.size()), kept);
     EXPECT_GE(kept, 1);
@@ -263,6 +263,122 @@ TEST(DoneList, KeepsNineHundredNinetyNineCharactersOfAName)
     AddDone(&done, name.c_str(), false);
     EXPECT_EQ(std::string(999, 'v'), done.First->Name);
     FreeDone(&done);
+}
+
+TEST(SystemTrees, AKeyItemNamesATreeOfItsOwn)
+{
+    const struct {
+        RootName root;
+        const char* subkey;
+        bool refused;
+    } cases[] = {
+        {RootName::CurrentUser, "Software\\glimmex\\orbelle", false},
+        {RootName::LocalMachine, "Software\\Vendor", false},
+        {RootName::ClassesRoot, "CLSID\\{12345678-0000-0000-0000-000000000000}", false},
+        {RootName::Users, ".DEFAULT\\Software\\Vendor", false},
+        {RootName::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\x", false},
+        {RootName::LocalMachine, "Software\\Classes\\CLSID\\{x}", false},
+        {RootName::CurrentUser, "Control Panel\\Desktop\\Vendor", false},
+        {RootName::LocalMachine, "Software\\Tolvar\\Other", false},
+        {RootName::LocalMachine, "Software\\Wow6432Node\\Vendor", false},
+        // Fewer than two levels below the root (or the user's key).
+        {RootName::CurrentUser, "", true},
+        {RootName::LocalMachine, "Software", true},
+        {RootName::LocalMachine, "Software\\", true},
+        {RootName::LocalMachine, "\\Software\\\\", true},
+        {RootName::ClassesRoot, "CLSID", true},
+        {RootName::ClassesRoot, ".scr", true},
+        {RootName::Users, ".DEFAULT\\Software", true},
+        {RootName::Users, ".DEFAULT", true},
+        {RootName::None, "Software\\Vendor", true},
+        // The system's own trees, in any case, with doubled backslashes.
+        {RootName::LocalMachine, "Software\\Microsoft", true},
+        {RootName::CurrentUser, "SOFTWARE\\microsoft\\windows", true},
+        {RootName::LocalMachine, "Software\\\\Microsoft\\Windows NT\\", true},
+        {RootName::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion", true},
+        {RootName::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", true},
+        {RootName::LocalMachine, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", true},
+        {RootName::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", true},
+        {RootName::LocalMachine, "Software\\Classes", true},
+        {RootName::CurrentUser, "Software\\Classes\\CLSID", true},
+        {RootName::LocalMachine, "Software\\Policies", true},
+        {RootName::LocalMachine, "Software\\Policies\\Microsoft", true},
+        {RootName::LocalMachine, "Software\\Wow6432Node", true},
+        {RootName::LocalMachine, "Software\\Wow6432Node\\Microsoft\\Windows", true},
+        {RootName::LocalMachine, "Software\\Tolvar", true},
+        {RootName::LocalMachine, "Software\\Tolvar\\Unglimex", true},
+        {RootName::LocalMachine, "Software\\Tolvar\\Unglimex\\other.token", true},
+        {RootName::LocalMachine, "System\\CurrentControlSet", true},
+        {RootName::LocalMachine, "SYSTEM\\CurrentControlSet\\Services\\x\\y", true},
+        {RootName::LocalMachine, "Hardware\\Description", true},
+        {RootName::CurrentUser, "Control Panel\\Desktop", true},
+        {RootName::Users, "S-1-5-21\\Control Panel\\Colors", true},
+        {RootName::CurrentUser, "Software\\..\\Microsoft", true},
+        {RootName::CurrentUser, "Software\\glimmex\\.", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.subkey);
+        EXPECT_EQ(c.refused, IsSystemTree(c.root, c.subkey));
+    }
+}
+
+TEST(FileItem, NamesThatCanNeverBeAFile)
+{
+    const struct {
+        std::string path;
+        FileItemProblem problem;
+    } cases[] = {
+        {"C:\\WINDOWS\\orbelle.scr", FileItemProblem::None},
+        {"C:\\Program Files\\x.scr:stream", FileItemProblem::None},
+        {"C:\\" + std::string(256, 'n'), FileItemProblem::None},
+        {"C:\\" + std::string(257, 'n'), FileItemProblem::TooLong},
+        {"C:\\bad|name.txt", FileItemProblem::BadName},
+        {"C:\\WINDOWS\\*.txt", FileItemProblem::BadName},
+        {"C:\\WINDOWS\\orbelle.sc?", FileItemProblem::BadName},
+        {"C:\\a<b>", FileItemProblem::BadName},
+        {"C:\\\"q\"", FileItemProblem::BadName},
+        {"C:\\tab\there", FileItemProblem::BadName},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(c.problem, CheckFileItem(c.path.c_str()));
+    }
+}
+
+TEST(UninstallString, OnlyTheHelpersOwnLineIsOurs)
+{
+    const struct {
+        const char* value;
+        bool ours;
+    } cases[] = {
+        {"C:\\WINDOWS\\unglimex.exe /remove quadrix.dll", true},
+        {"c:\\windows\\UNGLIMEX.EXE /remove QUADRIX.DLL", true},
+        {"C:\\WINDOWS\\unglimex.exe /remove quadrix.dll ", false},
+        {"C:\\WINDOWS\\unglimex.exe /remove other.dll", false},
+        {"C:\\Other\\uninstall.exe", false},
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(c.ours, IsOwnUninstallString(c.value, "C:\\WINDOWS", "quadrix.dll"));
+    }
+}
+
+TEST(Question, ALongDescriptionNeverHidesTheQuestion)
+{
+    const std::string question = ".\r\nAre you sure you want to continue?";
+    for (std::size_t length : {std::size_t(0), std::size_t(20), kQuestionNameLength,
+                               kQuestionNameLength + 1, std::size_t(999)}) {
+        SCOPED_TRACE(length);
+        const std::string name(length, 'L');
+        char text[1024];
+        BuildQuestion(text, sizeof text, name.c_str());
+        const std::string expected =
+            length <= kQuestionNameLength
+                ? "This will remove " + name + question
+                : "This will remove " + std::string(kQuestionNameLength - 3, 'L') + "..." + question;
+        EXPECT_EQ(expected, text);
+    }
 }
 
 } // namespace

@@ -290,7 +290,7 @@ TEST_F(Unglimex, ItemsAreStoredAsTheirKindSays)
     RunQuietly("/add x _cmd2   x y");
     RunQuietly("/add x _cmdA dir");
     RunQuietly("/add x _end1 sleep 5");
-    RunQuietly("/add x *HKEY_CURRENT_USER\\");
+    RunQuietly("/add x *HKEY_CURRENT_USER\\Software\\Vendor\\");
     RunQuietly("/add x *HKEY_USERS\\.DEFAULT\\No\\Such\\Key");
     RunQuietly("/add x " + std::string(1200, 'i'));
     EXPECT_EQ((Values{{"C:\\Program Files\\x.scr", " "},
@@ -298,7 +298,7 @@ TEST_F(Unglimex, ItemsAreStoredAsTheirKindSays)
                       {"_cmd2", "x y"},
                       {"_cmdA", "dir"},
                       {"_end1", "sleep 5"},
-                      {"*HKEY_CURRENT_USER\\", " "},
+                      {"*HKEY_CURRENT_USER\\Software\\Vendor\\", " "},
                       {"*HKEY_USERS\\.DEFAULT\\No\\Such\\Key", " "},
                       {std::string(999, 'i'), " "}}),
               TokenValues("x"));
@@ -514,15 +514,18 @@ TEST_F(Unglimex, AKeyItemWithAnEmptyPathIsNeverDeleted)
 {
     RegisterKeeper();
     RunQuietly("/desc root Whole root");
-    RunQuietly("/add root *HKEY_CURRENT_USER\\");
+    // "/add" refuses it; a database written by hand or by an older copy
+    // still holds it. It is reported, left alone, and holds nothing back.
+    WriteString(HKEY_LOCAL_MACHINE, TokenPath("root"), "*HKEY_CURRENT_USER\\", " ");
     RunResult run = RunUnglimex("/remove root");
     ASSERT_EQ(3u, run.boxes.size());
     ExpectBox(run.boxes[1], "Uninstall error",
-              "The key HKEY_CURRENT_USER\\ was not deleted.\r\n" + support::SystemText(ERROR_BADKEY));
-    ExpectBox(run.boxes[2], "Not remove all", "Not everything was removed");
-    EXPECT_EQ((Values{{"", "Whole root"}, {"*HKEY_CURRENT_USER\\", " "}}), TokenValues("root"));
+              "Problem removing key HKEY_CURRENT_USER\\:\r\nit is one of the system's own keys "
+              "and was left in place");
+    ExpectBox(run.boxes[2], "Uninstall", "Whole root has been removed.");
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, TokenPath("root")));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software"));
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kEntries) + "root"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kEntries) + "root"));
 }
 
 TEST_F(Unglimex, AFileOrKeyAlreadyGoneCountsAsRemoved)
@@ -633,7 +636,7 @@ TEST_F(Unglimex, EachKindOfBoxShowsItsIcon)
     EXPECT_EQ(std::vector<std::string>{"red"}, RunUnglimex("/add x *HKCU\\x").icons);
     RegisterKeeper();
     RunQuietly("/desc fail Failing");
-    RunQuietly("/add fail *HKEY_CURRENT_USER\\");
+    WriteString(HKEY_LOCAL_MACHINE, TokenPath("fail"), "*HKEY_CURRENT_USER\\", " ");
     EXPECT_EQ((std::vector<std::string>{"blue", "red", "none"}), RunUnglimex("/remove fail").icons);
     RunQuietly("/desc fine Fine");
     EXPECT_EQ((std::vector<std::string>{"blue", "none"}), RunUnglimex("/remove fine").icons);
