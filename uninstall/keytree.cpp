@@ -42,25 +42,35 @@ struct LinkSafeDeletion {
     NtStatusToErrorFunction StatusToError = nullptr;
 };
 
+LinkSafeDeletion FindLinkSafeDeletion()
+{
+    LinkSafeDeletion found;
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT)
+        return found;
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll"); // always loaded there
+    if (!ntdll)
+        return found;
+    found.DeleteKey = reinterpret_cast<NtDeleteKeyFunction>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDeleteKey")));
+    found.StatusToError = reinterpret_cast<NtStatusToErrorFunction>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
+    if (found.DeleteKey && found.StatusToError)
+        found.OpenOptions = REG_OPTION_OPEN_LINK;
+    return found;
+}
+
+// Found once per run (the program has one thread).
 const LinkSafeDeletion& Deletion()
 {
-    static LinkSafeDeletion deletion = [] {
-        LinkSafeDeletion found;
-        OSVERSIONINFOA version;
-        ZeroMemory(&version, sizeof version);
-        version.dwOSVersionInfoSize = sizeof version;
-        bool nt = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-        HMODULE ntdll = nt ? GetModuleHandleA("ntdll.dll") : nullptr; // always loaded there
-        if (!ntdll)
-            return found;
-        found.DeleteKey = reinterpret_cast<NtDeleteKeyFunction>(
-            reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDeleteKey")));
-        found.StatusToError = reinterpret_cast<NtStatusToErrorFunction>(
-            reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
-        if (found.DeleteKey && found.StatusToError)
-            found.OpenOptions = REG_OPTION_OPEN_LINK;
-        return found;
-    }();
+    static LinkSafeDeletion deletion;
+    static bool found = false;
+    if (!found) {
+        deletion = FindLinkSafeDeletion();
+        found = true;
+    }
     return deletion;
 }
 

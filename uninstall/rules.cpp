@@ -188,8 +188,9 @@ bool IsSystemTree(RootName root, const char* subkey)
         DropLevel(&levels, 0);
         break;
     case RootName::ClassesRoot:
-        // A view of Software\Classes: two levels below it, as everywhere.
-        return levels.Count < 2;
+        // A view of Software\Classes: two levels below it (or below its
+        // 32-bit view), as everywhere.
+        return levels.Count < (LevelIs(levels, 0, "Wow6432Node") ? 3 : 2);
     case RootName::LocalMachine:
     case RootName::CurrentUser:
         if (levels.Count < 2)

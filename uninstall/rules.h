@@ -19,7 +19,8 @@ RootName ParseRootSpecification(const char* specification, char* subkey, std::si
 // the system's own trees (names compared without case, empty levels
 // skipped): Software\Microsoft, its Windows and Windows NT keys, their
 // CurrentVersion keys and each key directly below those; Software\Classes
-// and each key directly below it (so HKEY_CLASSES_ROOT needs two levels too);
+// and each key directly below it (so HKEY_CLASSES_ROOT needs two levels too,
+// three under its Wow6432Node);
 // Software\Policies and Software\Policies\Microsoft; Software\Wow6432Node,
 // under which the same list applies again; Software\Tolvar and the Unglimex
 // database with everything in it; System, Hardware, SAM and Security with

@@ -288,6 +288,8 @@ TEST(SystemTrees, AKeyItemNamesATreeOfItsOwn)
         {RootName::LocalMachine, "\\Software\\\\", true},
         {RootName::ClassesRoot, "CLSID", true},
         {RootName::ClassesRoot, ".scr", true},
+        {RootName::ClassesRoot, "Wow6432Node\\CLSID", true},
+        {RootName::ClassesRoot, "Wow6432Node\\CLSID\\{x}", false},
         {RootName::Users, ".DEFAULT\\Software", true},
         {RootName::Users, ".DEFAULT", true},
         {RootName::None, "Software\\Vendor", true},
