@@ -157,13 +157,13 @@ HKEY RootKey(RootName root)
 
 } // namespace
 
-bool RemoveKeyItem(const char* specification)
+bool RemoveKeyItem(const char* keyPath)
 {
     static char subkey[kValueNameSize];
-    RootName root = ParseRootSpecification(specification, subkey, sizeof subkey);
+    RootName root = ParseKeyPath(keyPath, subkey, sizeof subkey);
     if (root == RootName::None) {
         ShowMessage(kUninstallError, MB_OK | MB_ICONERROR,
-                    "Problem removing key %s:\r\nit is not well-formed", specification);
+                    "Problem removing key %s:\r\nit is not well-formed", keyPath);
         return false;
     }
     // Written by hand or by an older copy: nothing of it is deleted, and it
@@ -172,12 +172,12 @@ bool RemoveKeyItem(const char* specification)
         ShowMessage(kUninstallError, MB_OK | MB_ICONERROR,
                     "Problem removing key %s:\r\nit is one of the system's own keys and was left "
                     "in place",
-                    specification);
+                    keyPath);
         return true;
     }
     LONG result = DeleteTree(RootKey(root), subkey, false);
     if (result == ERROR_SUCCESS)
         return true;
-    ShowTreeError(TreeFailure::Key, specification, result);
+    ShowTreeError(TreeFailure::Key, keyPath, result);
     return false;
 }

@@ -1,4 +1,4 @@
-// The database's rules as plain text work: root specifications, item values,
+// The database's rules as plain text work: key item paths, item values,
 // the UninstallString, command texts, the listing and the done list. No
 // windows.h: also built natively and fuzzed.
 #pragma once
@@ -12,7 +12,7 @@ enum class RootName { None, LocalMachine, CurrentUser, ClassesRoot, Users };
 // Splits "ROOT\subkey\path" at its first backslash. Returns None (and an
 // empty subkey) when there is no backslash or the root is not one of the
 // four names. The subkey (subkeySize bytes) may come back empty.
-RootName ParseRootSpecification(const char* specification, char* subkey, std::size_t subkeySize);
+RootName ParseKeyPath(const char* keyPath, char* subkey, std::size_t subkeySize);
 
 // Whether a key item may be deleted at all. It must name at least two
 // levels below its root (below the user's key for HKEY_USERS), and none of
