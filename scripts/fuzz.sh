@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# fuzz.sh [SECONDS]: fuzzes unglimex's argument reader, command dispatch, root
-# specification, item split, "sleep" reading, system-tree guard, file-item and
+# fuzz.sh [SECONDS]: fuzzes unglimex's argument reader, command dispatch,
+# key-item path, item split, "sleep" reading, system-tree guard, file-item and
 # token checks, Add/Remove ownership test and question with libFuzzer (clang,
 # ASan, UBSan) for a bounded time (default 60 s). Not run by CI; the corpus is kept
 # in build/fuzz-unglimex/corpus between runs.

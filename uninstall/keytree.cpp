@@ -42,25 +42,35 @@ struct LinkSafeDeletion {
     NtStatusToErrorFunction StatusToError = nullptr;
 };
 
+LinkSafeDeletion FindLinkSafeDeletion()
+{
+    LinkSafeDeletion found;
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT)
+        return found;
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll"); // always loaded there
+    if (!ntdll)
+        return found;
+    found.DeleteKey = reinterpret_cast<NtDeleteKeyFunction>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDeleteKey")));
+    found.StatusToError = reinterpret_cast<NtStatusToErrorFunction>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
+    if (found.DeleteKey && found.StatusToError)
+        found.OpenOptions = REG_OPTION_OPEN_LINK;
+    return found;
+}
+
+// Found once per run (the program has one thread).
 const LinkSafeDeletion& Deletion()
 {
-    static LinkSafeDeletion deletion = [] {
-        LinkSafeDeletion found;
-        OSVERSIONINFOA version;
-        ZeroMemory(&version, sizeof version);
-        version.dwOSVersionInfoSize = sizeof version;
-        bool nt = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-        HMODULE ntdll = nt ? GetModuleHandleA("ntdll.dll") : nullptr; // always loaded there
-        if (!ntdll)
-            return found;
-        found.DeleteKey = reinterpret_cast<NtDeleteKeyFunction>(
-            reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDeleteKey")));
-        found.StatusToError = reinterpret_cast<NtStatusToErrorFunction>(
-            reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
-        if (found.DeleteKey && found.StatusToError)
-            found.OpenOptions = REG_OPTION_OPEN_LINK;
-        return found;
-    }();
+    static LinkSafeDeletion deletion;
+    static bool found = false;
+    if (!found) {
+        deletion = FindLinkSafeDeletion();
+        found = true;
+    }
     return deletion;
 }
 
@@ -147,13 +157,13 @@ HKEY RootKey(RootName root)
 
 } // namespace
 
-bool RemoveKeyItem(const char* specification)
+bool RemoveKeyItem(const char* keyPath)
 {
     static char subkey[kValueNameSize];
-    RootName root = ParseRootSpecification(specification, subkey, sizeof subkey);
+    RootName root = ParseKeyPath(keyPath, subkey, sizeof subkey);
     if (root == RootName::None) {
         ShowMessage(kUninstallError, MB_OK | MB_ICONERROR,
-                    "Problem removing key %s:\r\nit is not well-formed", specification);
+                    "Problem removing key %s:\r\nit is not well-formed", keyPath);
         return false;
     }
     // Written by hand or by an older copy: nothing of it is deleted, and it
@@ -162,12 +172,12 @@ bool RemoveKeyItem(const char* specification)
         ShowMessage(kUninstallError, MB_OK | MB_ICONERROR,
                     "Problem removing key %s:\r\nit is one of the system's own keys and was left "
                     "in place",
-                    specification);
+                    keyPath);
         return true;
     }
     LONG result = DeleteTree(RootKey(root), subkey, false);
     if (result == ERROR_SUCCESS)
         return true;
-    ShowTreeError(TreeFailure::Key, specification, result);
+    ShowTreeError(TreeFailure::Key, keyPath, result);
     return false;
 }

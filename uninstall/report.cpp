@@ -5,14 +5,29 @@
 #include "common/text.h"
 #include "uninstall/unglimex.h"
 
-void ShowMessage(const char* caption, UINT style, const char* format, ...)
+namespace {
+
+// The box: the text formatted from format, then system (may be empty).
+#if defined(__GNUC__)
+__attribute__((format(printf, 4, 0)))
+#endif
+void ShowFormatted(const char* caption, UINT style, const char* system, const char* format,
+                   va_list args)
 {
     char text[kMessageSize];
+    FormatTextV(text, sizeof text, format, args);
+    AppendText(text, sizeof text, system);
+    MessageBoxA(nullptr, text, caption, style);
+}
+
+} // namespace
+
+void ShowMessage(const char* caption, UINT style, const char* format, ...)
+{
     va_list args;
     va_start(args, format);
-    FormatTextV(text, sizeof text, format, args);
+    ShowFormatted(caption, style, "", format, args);
     va_end(args);
-    MessageBoxA(nullptr, text, caption, style);
 }
 
 void SystemText(DWORD code, char* text, std::size_t size)
@@ -25,15 +40,12 @@ void SystemText(DWORD code, char* text, std::size_t size)
 
 void ReportError(const char* caption, DWORD code, const char* format, ...)
 {
-    char text[kMessageSize];
-    va_list args;
-    va_start(args, format);
-    FormatTextV(text, sizeof text, format, args);
-    va_end(args);
     char system[kSystemTextSize];
     SystemText(code, system, sizeof system);
-    AppendText(text, sizeof text, system);
-    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR);
+    va_list args;
+    va_start(args, format);
+    ShowFormatted(caption, MB_OK | MB_ICONERROR, system, format, args);
+    va_end(args);
 }
 
 void ShowUsage(const char* commandLine)

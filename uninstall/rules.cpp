@@ -19,10 +19,10 @@ constexpr std::size_t kListingReserve = 64;
 
 } // namespace
 
-RootName ParseRootSpecification(const char* specification, char* subkey, std::size_t subkeySize)
+RootName ParseKeyPath(const char* keyPath, char* subkey, std::size_t subkeySize)
 {
     subkey[0] = '\0';
-    const char* slash = std::strchr(specification, '\\');
+    const char* slash = std::strchr(keyPath, '\\');
     if (!slash)
         return RootName::None;
     static const struct {
@@ -34,10 +34,10 @@ RootName ParseRootSpecification(const char* specification, char* subkey, std::si
         {"HKEY_CLASSES_ROOT", RootName::ClassesRoot},
         {"HKEY_USERS", RootName::Users},
     };
-    std::size_t length = static_cast<std::size_t>(slash - specification);
+    std::size_t length = static_cast<std::size_t>(slash - keyPath);
     for (const auto& root : roots) {
         if (std::strlen(root.Name) == length &&
-            std::strncmp(specification, root.Name, length) == 0) {
+            std::strncmp(keyPath, root.Name, length) == 0) {
             CopyText(subkey, subkeySize, slash + 1);
             return root.Root;
         }
@@ -188,8 +188,9 @@ bool IsSystemTree(RootName root, const char* subkey)
         DropLevel(&levels, 0);
         break;
     case RootName::ClassesRoot:
-        // A view of Software\Classes: two levels below it, as everywhere.
-        return levels.Count < 2;
+        // A view of Software\Classes: two levels below it (or below its
+        // 32-bit view), as everywhere.
+        return levels.Count < (LevelIs(levels, 0, "Wow6432Node") ? 3 : 2);
     case RootName::LocalMachine:
     case RootName::CurrentUser:
         if (levels.Count < 2)

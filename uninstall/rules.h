@@ -1,4 +1,4 @@
-// The database's rules as plain text work: root specifications, item values,
+// The database's rules as plain text work: key item paths, item values,
 // the UninstallString, command texts, the listing and the done list. No
 // windows.h: also built natively and fuzzed.
 #pragma once
@@ -12,14 +12,15 @@ enum class RootName { None, LocalMachine, CurrentUser, ClassesRoot, Users };
 // Splits "ROOT\subkey\path" at its first backslash. Returns None (and an
 // empty subkey) when there is no backslash or the root is not one of the
 // four names. The subkey (subkeySize bytes) may come back empty.
-RootName ParseRootSpecification(const char* specification, char* subkey, std::size_t subkeySize);
+RootName ParseKeyPath(const char* keyPath, char* subkey, std::size_t subkeySize);
 
 // Whether a key item may be deleted at all. It must name at least two
 // levels below its root (below the user's key for HKEY_USERS), and none of
 // the system's own trees (names compared without case, empty levels
 // skipped): Software\Microsoft, its Windows and Windows NT keys, their
 // CurrentVersion keys and each key directly below those; Software\Classes
-// and each key directly below it (so HKEY_CLASSES_ROOT needs two levels too);
+// and each key directly below it (so HKEY_CLASSES_ROOT needs two levels too,
+// three under its Wow6432Node);
 // Software\Policies and Software\Policies\Microsoft; Software\Wow6432Node,
 // under which the same list applies again; Software\Tolvar and the Unglimex
 // database with everything in it; System, Hardware, SAM and Security with

@@ -149,7 +149,7 @@ void AddItem(const char* token, const char* item)
     if (item[0] == '*') {
         // A key item must name a tree of its own, never the system's.
         char subkey[kArgumentSize];
-        RootName root = ParseRootSpecification(item + 1, subkey, sizeof subkey);
+        RootName root = ParseKeyPath(item + 1, subkey, sizeof subkey);
         if (IsSystemTree(root, subkey)) {
             ShowMessage("Unglimex argument error", MB_OK | MB_ICONERROR,
                         "Badly formed reg argument\r\n%s\r\nMust specify root then key", item);

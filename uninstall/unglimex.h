@@ -46,7 +46,7 @@ constexpr std::size_t kValueNameSize = 16384;
 // Deletes the registry tree of a key item ("ROOT\path", the value name
 // without its "*"); false, reported, when it failed. A system tree is
 // refused with a report and counts as done.
-bool RemoveKeyItem(const char* specification);
+bool RemoveKeyItem(const char* keyPath);
 
 // selfremove.cpp
 // The installed copy's side: leaves the deletion of its own file to a clone.

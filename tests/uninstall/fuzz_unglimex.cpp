@@ -1,5 +1,5 @@
 // libFuzzer target: any command line, however long or odd, through the
-// argument reader, the dispatch, the root specification, the item split,
+// argument reader, the dispatch, the key path, the item split,
 // the "sleep" reading, the guard on system trees, the file-item and token
 // checks, the Add/Remove ownership test and the question, with every result
 // checked against its capacity and its rule.
@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ReadEveryArgument(line, capacity, ArgumentMode::RestOfLine);
 
     char subkey[kArgumentSize];
-    if (ParseRootSpecification(line, subkey, sizeof subkey) == RootName::None)
+    if (ParseKeyPath(line, subkey, sizeof subkey) == RootName::None)
         Check(subkey[0] == '\0');
     Check(std::strlen(subkey) < sizeof subkey);
     CheckSystemTreeRule(subkey);

@@ -9,10 +9,10 @@
 
 namespace {
 
-TEST(RootSpecification, AcceptsExactlyTheFourRootNames)
+TEST(KeyPath, AcceptsExactlyTheFourRootNames)
 {
     const struct {
-        const char* specification;
+        const char* keyPath;
         RootName root;
         const char* subkey;
     } cases[] = {
@@ -31,19 +31,19 @@ TEST(RootSpecification, AcceptsExactlyTheFourRootNames)
         {"", RootName::None, ""},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.specification);
+        SCOPED_TRACE(c.keyPath);
         char subkey[64];
         std::memset(subkey, 'Z', sizeof subkey);
-        EXPECT_EQ(c.root, ParseRootSpecification(c.specification, subkey, sizeof subkey));
+        EXPECT_EQ(c.root, ParseKeyPath(c.keyPath, subkey, sizeof subkey));
         EXPECT_STREQ(c.subkey, subkey);
     }
 }
 
-TEST(RootSpecification, KeepsAtMostNineHundredNinetyNineCharactersOfThePath)
+TEST(KeyPath, KeepsAtMostNineHundredNinetyNineCharactersOfThePath)
 {
-    std::string specification = "HKEY_USERS\\" + std::string(1200, 'k');
+    std::string keyPath = "HKEY_USERS\\" + std::string(1200, 'k');
     char subkey[kArgumentSize];
-    EXPECT_EQ(RootName::Users, ParseRootSpecification(specification.c_str(), subkey, sizeof subkey));
+    EXPECT_EQ(RootName::Users, ParseKeyPath(keyPath.c_str(), subkey, sizeof subkey));
     EXPECT_EQ(std::string(999, 'k'), subkey);
 }
 
@@ -288,6 +288,8 @@ TEST(SystemTrees, AKeyItemNamesATreeOfItsOwn)
         {RootName::LocalMachine, "\\Software\\\\", true},
         {RootName::ClassesRoot, "CLSID", true},
         {RootName::ClassesRoot, ".scr", true},
+        {RootName::ClassesRoot, "Wow6432Node\\CLSID", true},
+        {RootName::ClassesRoot, "Wow6432Node\\CLSID\\{x}", false},
         {RootName::Users, ".DEFAULT\\Software", true},
         {RootName::Users, ".DEFAULT", true},
         {RootName::None, "Software\\Vendor", true},

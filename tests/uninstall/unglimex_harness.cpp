@@ -156,7 +156,7 @@ void WriteString(HKEY root, const std::string& path, const std::string& name,
 
 Values TokenValues(const std::string& token)
 {
-    return ReadValues(HKEY_LOCAL_MACHINE, std::string(kDatabase) + "\\" + token);
+    return ReadValues(HKEY_LOCAL_MACHINE, TokenPath(token));
 }
 
 Values EntryValues(const std::string& token)
@@ -203,6 +203,36 @@ void ExpectNeighboursIntact()
     EXPECT_EQ((Values{{"kept", "1"}}), ReadValues(HKEY_CURRENT_USER, "Software\\neighbour"));
     EXPECT_EQ((Values{{"kept", "1"}}), ReadValues(HKEY_LOCAL_MACHINE, "Software\\Tolvar\\Other"));
     EXPECT_EQ((Values{{"DisplayName", "n"}}), ReadValues(HKEY_LOCAL_MACHINE, std::string(kEntries) + "Neighbour"));
+}
+
+std::string TokenPath(const std::string& token)
+{
+    return std::string(kDatabase) + "\\" + token;
+}
+
+std::string Usage(const std::string& commandLine)
+{
+    return "Unglimex:\r\nwithout arguments - describe things\r\n"
+           "/desc token desc - add a description for token\r\n"
+           "/add token filename - token uses this file\r\n"
+           "/remove token - remove all files associated with token\r\n\r\n" +
+           commandLine;
+}
+
+void InstalledProgram::SetUp()
+{
+    InstallProgram();
+    PlantNeighbours();
+}
+
+void InstalledProgram::TearDown()
+{
+    ExpectNeighboursIntact();
+}
+
+std::string InstalledProgram::Log() const
+{
+    return support::TempDirectory() + "probe.log";
 }
 
 } // namespace unglimex

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <map>
 #include <string>
@@ -53,5 +55,18 @@ std::string ReadText(const std::string& path);
 // Keys and files next to what the tests register, that must survive every run.
 void PlantNeighbours();
 void ExpectNeighboursIntact();
+
+std::string TokenPath(const std::string& token);
+// The usage box's text for a command line.
+std::string Usage(const std::string& commandLine);
+
+// A test with the program installed and the neighbours planted, which it
+// checks when it ends; probe commands log to Log().
+class InstalledProgram : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::string Log() const;
+};
 
 } // namespace unglimex

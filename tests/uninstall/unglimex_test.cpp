@@ -17,15 +17,6 @@ namespace {
 
 const std::string kProbe = support::WinPath(PROBE);
 
-std::string Usage(const std::string& commandLine)
-{
-    return "Unglimex:\r\nwithout arguments - describe things\r\n"
-           "/desc token desc - add a description for token\r\n"
-           "/add token filename - token uses this file\r\n"
-           "/remove token - remove all files associated with token\r\n\r\n" +
-           commandLine;
-}
-
 void ExpectBox(const robot::MessageBoxView& box, const std::string& caption,
                const std::string& text, const std::vector<int>& buttons = {IDOK})
 {
@@ -77,11 +68,6 @@ void RegisterKeeper()
     WriteString(HKEY_LOCAL_MACHINE, std::string(kDatabase) + "\\keeper", "", "Keeper");
 }
 
-std::string TokenPath(const std::string& token)
-{
-    return std::string(kDatabase) + "\\" + token;
-}
-
 // Lines of the probe's log, by tag.
 std::map<std::string, std::vector<std::string>> ProbeLog(const std::string& log)
 {
@@ -111,15 +97,8 @@ std::string TextField(const std::string& line, const std::string& name)
     return name == "line" ? rest : rest.substr(0, rest.find(' '));
 }
 
-class Unglimex : public ::testing::Test {
+class Unglimex : public InstalledProgram {
 protected:
-    void SetUp() override
-    {
-        InstallProgram();
-        PlantNeighbours();
-    }
-    void TearDown() override { ExpectNeighboursIntact(); }
-    std::string Log() const { return support::TempDirectory() + "probe.log"; }
     std::string ProbeCommand(const std::string& tag, const std::string& paths = "") const
     {
         return kProbe + " " + Log() + " " + tag + " 0" + (paths.empty() ? "" : " " + paths);
