@@ -1,5 +1,8 @@
 #include "saver/framework/panel.h"
 
+#include <memory>
+#include <new>
+
 #include "common/syserror.h"
 #include "common/text.h"
 #include "saver/framework/sgl.h"
@@ -259,9 +262,10 @@ void TSglPanel::TraceFrame()
     width = width > kMaxSide ? kMaxSide : width;
     height = height > kMaxSide ? kMaxSide : height;
     SIZE_T bytes = static_cast<SIZE_T>(width) * static_cast<SIZE_T>(height) * 4;
-    BYTE* pixels = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, bytes));
-    if (!pixels)
+    std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[bytes]);
+    if (!block)
         return;
+    BYTE* pixels = block.get();
     sglPixelStorei(GL_PACK_ALIGNMENT, 1);
     if (sglReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels)) {
         // FNV-1a over the colour bytes; "lit" counts pixels that are not black.
@@ -276,7 +280,6 @@ void TSglPanel::TraceFrame()
         ScrDebug(tlUsr, "frame %lu size %dx%d lit %lu checksum %08lx", frames_, width, height,
                  lit, static_cast<unsigned long>(checksum));
     }
-    HeapFree(GetProcessHeap(), 0, pixels);
 }
 
 void TSglPanel::EnterMode()

@@ -8,9 +8,9 @@ namespace {
 const UINT_PTR kFrameTimer = 1;
 }
 
-TSaverForm::TSaverForm(TScrMode kind) : TScrForm(kind), panel_(nullptr, this)
+TSaverForm::TSaverForm(TScrMode kind)
+    : TScrForm(kind), panel_(nullptr, this), scene_(CreateScrScene(kind))
 {
-    scene_ = CreateScrScene(kind);
 }
 
 TSaverForm::~TSaverForm()
@@ -20,8 +20,7 @@ TSaverForm::~TSaverForm()
     panel_.InvalidateGLHandle();
     if (Handle())
         DestroyWindow(Handle());
-    delete scene_;
-    scene_ = nullptr;
+    scene_.reset();
 }
 
 TScrForm* TSaverForm::Make(TScrMode kind)

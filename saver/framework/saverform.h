@@ -1,6 +1,8 @@
 // TSaverForm: the saver window of full-screen and preview modes. It holds
 // the OpenGL panel on its own window and the program's scene (scene.h).
 #pragma once
+#include <memory>
+
 #include "saver/framework/form.h"
 #include "saver/framework/panel.h"
 #include "saver/framework/scene.h"
@@ -29,6 +31,6 @@ private:
     void Tick();
 
     TSglPanel panel_;
-    TScrScene* scene_ = nullptr;
+    std::unique_ptr<TScrScene> scene_;
     bool timerSet_ = false;
 };

@@ -1,5 +1,6 @@
 #include "saver/framework/sgl.h"
 
+#include "common/owners.h"
 #include "common/text.h"
 #include "saver/framework/sglmath.h"
 #include "saver/framework/trace.h"
@@ -30,7 +31,7 @@ DescribePixelFormatProc pDescribePixelFormat = nullptr;
 SetPixelFormatProc pSetPixelFormat = nullptr;
 ReadPixelsProc pReadPixels = nullptr;
 
-HMODULE gLibrary = nullptr;
+Library gLibrary;
 bool gStyle3dfx = false;
 const std::size_t kNameSize = 260;
 char gLibraryName[kNameSize];
@@ -101,37 +102,35 @@ HMODULE sglLoadLibrary(const char* name)
 {
     sglFreeLibrary();
     CopyText(gLibraryName, sizeof gLibraryName, name ? name : "");
-    HMODULE library = LoadLibraryA(gLibraryName);
+    Library library(LoadLibraryA(gLibraryName));
     if (!library) {
         ScrDebug(tlErr, "Failed to load %s: the library could not be loaded", gLibraryName);
         return nullptr;
     }
     gStyle3dfx = sgl::NameIs3dfx(gLibraryName);
     char missing[kMissingSize] = "";
-    ResolveAll(library, missing);
+    ResolveAll(library.Get(), missing);
     if (missing[0]) {
-        FreeLibrary(library);
+        library.Reset();
         ClearPointers();
         gStyle3dfx = false;
         ScrDebug(tlErr, "Failed to load %s: %s", gLibraryName, missing);
         return nullptr;
     }
-    gLibrary = library;
-    return library;
+    gLibrary = std::move(library);
+    return gLibrary.Get();
 }
 
 void sglFreeLibrary()
 {
-    if (gLibrary)
-        FreeLibrary(gLibrary);
-    gLibrary = nullptr;
+    gLibrary.Reset();
     gStyle3dfx = false;
     ClearPointers();
 }
 
 HMODULE sglLibrary()
 {
-    return gLibrary;
+    return gLibrary.Get();
 }
 
 bool sglUses3dfxStyle()

@@ -2,29 +2,13 @@
 
 #include <cstring>
 
+#include "common/owners.h"
 #include "saver/config/settings.h"
 
 namespace {
 
 constexpr DWORD kFileHeaderSize = 14;
 constexpr long long kMaxLogoFileSize = 128LL * 1024 * 1024;
-
-// An open file handle, closed when it goes.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 struct BitmapShape {
     long long width, height; // height negative: rows top to bottom
@@ -144,10 +128,9 @@ bool ImageFromBitmap(HBITMAP bitmap, LogoImage* image)
     request.bmiHeader.biCompression = BI_RGB;
     std::size_t count = static_cast<std::size_t>(info.bmWidth) * info.bmHeight;
     std::vector<BYTE> bgrx(count * 4);
-    HDC dc = GetDC(nullptr);
-    int rows = GetDIBits(dc, bitmap, 0, static_cast<UINT>(info.bmHeight), bgrx.data(), &request,
+    WindowDc screen(nullptr);
+    int rows = GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(info.bmHeight), bgrx.data(), &request,
                          DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
     if (rows != info.bmHeight)
         return false;
     image->width = info.bmWidth;
@@ -165,10 +148,8 @@ bool ImageFromHandle(HANDLE loaded, LogoImage* image)
 {
     if (!loaded)
         return false;
-    HBITMAP bitmap = static_cast<HBITMAP>(loaded);
-    bool ok = ImageFromBitmap(bitmap, image);
-    DeleteObject(bitmap);
-    return ok;
+    GdiObject bitmap(loaded);
+    return ImageFromBitmap(static_cast<HBITMAP>(bitmap.Get()), image);
 }
 
 } // namespace
