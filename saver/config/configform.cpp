@@ -161,8 +161,6 @@ void TConfigForm::FillGeneral()
     SendMessageA(Item(IDC_SENSITIVITY), CB_SETCURSEL, MouseRangeIndex(shared_.mouseThreshold), 0);
     for (const ValueRange& range : kPasswordDelayRanges)
         SendMessageA(Item(IDC_WAITUNIT), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(range.caption));
-    // UDM_SETRANGE32 needs common controls 4.71; the 16-bit range suffices.
-    SendMessageA(Item(IDC_WAITSPIN), UDM_SETRANGE, 0, MAKELPARAM(3600, 0));
     ShowWait();
 }
 
@@ -179,9 +177,17 @@ void TConfigForm::ShowWait()
     bool wasFilling = filling_;
     filling_ = true;
     SendMessageA(Item(IDC_WAITUNIT), CB_SETCURSEL, waitUnit_, 0);
+    SetWaitRange();
     SetDlgItemInt(Handle(), IDC_WAITTIME, static_cast<UINT>(DelayInUnit(shared_.passwordDelay, waitUnit_)),
                   FALSE);
     filling_ = wasFilling;
+}
+
+// The up-down runs over the chosen unit's numbers. (UDM_SETRANGE32 needs
+// common controls 4.71; the 16-bit range suffices.)
+void TConfigForm::SetWaitRange()
+{
+    SendMessageA(Item(IDC_WAITSPIN), UDM_SETRANGE, 0, MAKELPARAM(DelayUnitMost(waitUnit_), 0));
 }
 
 void TConfigForm::ReadWait()
@@ -337,6 +343,7 @@ bool TConfigForm::WaitUnitCommand(WORD code)
 {
     if (code == CBN_SELCHANGE) {
         waitUnit_ = Selection(IDC_WAITUNIT, CB_GETCURSEL);
+        SetWaitRange();
         ReadWait();
     }
     return true;

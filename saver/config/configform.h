@@ -32,6 +32,7 @@ private:
     void FillModes(bool for3dfx);
     void ShowCorners();
     void ShowWait();
+    void SetWaitRange();
     void ReadWait();
     void TrackBarMoved(HWND bar);
     // One handler per control of Command; true: the command is handled.

@@ -317,6 +317,9 @@ bool SharedDwordFix(const SharedDword& value, bool present, std::uint32_t stored
     return true;
 }
 
+// An hour: the longest delay either unit offers.
+constexpr int kMostDelaySeconds = 3600;
+
 const ValueRange kPasswordDelayRanges[2] = {{"seconds", 0, 60, 15}, {"minutes", 61, 3600, 120}};
 
 std::uint32_t PasswordDelayIndex(int seconds)
@@ -332,7 +335,12 @@ int DelayInUnit(int seconds, int unitIndex)
 int DelayFromUnit(int number, int unitIndex)
 {
     long long seconds = unitIndex == 1 ? static_cast<long long>(number) * 60 : number;
-    return static_cast<int>(std::min<long long>(3600, std::max<long long>(0, seconds)));
+    return static_cast<int>(std::min<long long>(kMostDelaySeconds, std::max<long long>(0, seconds)));
+}
+
+int DelayUnitMost(int unitIndex)
+{
+    return DelayInUnit(kMostDelaySeconds, unitIndex);
 }
 
 const ValueRange kMouseRanges[kMouseRangeCount] = {

@@ -139,6 +139,8 @@ std::uint32_t PasswordDelayIndex(int seconds);
 // The number shown in the dialog's field for a delay in this unit, and back.
 int DelayInUnit(int seconds, int unitIndex);
 int DelayFromUnit(int number, int unitIndex);
+// The largest number the field takes in the unit: 3600 seconds, 60 minutes.
+int DelayUnitMost(int unitIndex);
 
 // Mouse threshold in pixels: "High", "Normal", "Low", "Ignore mouse movement".
 constexpr int kMouseRangeCount = 4;

@@ -250,6 +250,9 @@ TEST(SharedValues, PasswordDelayUnits)
     EXPECT_EQ(120, DelayFromUnit(2, 1));
     EXPECT_EQ(3600, DelayFromUnit(1000000000, 1));
     EXPECT_EQ(0, DelayFromUnit(-5, 0));
+    EXPECT_EQ(3600, DelayUnitMost(0));
+    EXPECT_EQ(60, DelayUnitMost(1));
+    EXPECT_EQ(3600, DelayFromUnit(DelayUnitMost(1), 1)) << "the field's top is an hour in both units";
 }
 
 TEST(SharedValues, MouseSensitivityRanges)
