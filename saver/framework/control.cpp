@@ -50,6 +50,8 @@ void ShowError(const char* text)
     MessageBoxA(nullptr, text, "Error", MB_OK | MB_ICONERROR);
 }
 
+TScrPasswordVerifier gVerifier = nullptr;
+
 bool HookIsWindow(std::uintptr_t window, void*)
 {
     return IsWindow(reinterpret_cast<HWND>(window)) != FALSE;
@@ -278,8 +280,34 @@ void TScrControl::Execute()
     }
 }
 
+// One full-screen saver of a program at a time: a second one, started
+// together with the first, would close on losing activation and clear the
+// system's "saver running" flag under the first. The named mutex lives as
+// long as the process that created it.
+bool TScrControl::FirstFullScreen()
+{
+    char module[kPathSize] = "";
+    char file[kPathSize] = "";
+    GetModuleFileNameA(nullptr, module, sizeof module);
+    FileNamePart(file, sizeof file, module);
+    // The system may start it by its short name, in capitals.
+    for (char* c = file; *c; ++c)
+        if (*c >= 'A' && *c <= 'Z')
+            *c = static_cast<char>(*c - 'A' + 'a');
+    char name[kPathSize + 32];
+    FormatText(name, sizeof name, "%s full-screen saver", file);
+    fullScreenMutex_.Reset(CreateMutexA(nullptr, FALSE, name));
+    return !fullScreenMutex_ || GetLastError() != ERROR_ALREADY_EXISTS;
+}
+
 void TScrControl::PerformFull()
 {
+    // The release level is the real saver's, the one that sets the flag.
+    if (DebugLevel == dlRelease && !FirstFullScreen()) {
+        ScrDebug(tlUsr, "TScrControl: another full-screen saver runs; this one ends");
+        Terminate();
+        return;
+    }
     std::unique_ptr<TScrForm> form(ScrCreateForm(FormFullScreen, smSFull));
     if (!form) {
         std::unique_ptr<TScrDialog> dialog(ScrCreateDialog(FormFullScreen, smSFull));
@@ -430,8 +458,15 @@ void TScrControl::PerformChangePassword(HWND parent)
     Terminate();
 }
 
+void ScrSetPasswordVerifier(TScrPasswordVerifier verifier)
+{
+    gVerifier = verifier;
+}
+
 bool TScrControl::VerifyScreenSavePassword(HWND saver)
 {
+    if (gVerifier)
+        return gVerifier(saver);
     using VerifyProc = BOOL(WINAPI*)(HWND);
     Library library(LoadLibraryA("PASSWORD.CPL"));
     if (!library)
@@ -439,6 +474,15 @@ bool TScrControl::VerifyScreenSavePassword(HWND saver)
     auto verify = reinterpret_cast<VerifyProc>(
         reinterpret_cast<void*>(GetProcAddress(library.Get(), "VerifyScreenSavePwd")));
     return verify ? verify(saver) != FALSE : true;
+}
+
+bool ScrCheckPreviewHost()
+{
+    if (gScrMode != smSPMain || !gScrControl || gScrControl->Terminated() || IsWindow(gScrHWnd))
+        return true;
+    ScrDebug(tlUsr, "TScrControl: the preview's host window is gone");
+    gScrControl->Terminate();
+    return false;
 }
 
 HWND CheckForLumidex()

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "common/owners.h"
 #include "saver/framework/cmdline.h"
 
 class TScrForm;
@@ -81,10 +82,12 @@ private:
     std::unique_ptr<TScrForm> CreatePreviewForm(HWND parent, HWND host, TScrMode kind);
     void EndSaver();
     void EndRun();
+    bool FirstFullScreen();
 
     bool valid_ = false;
     bool terminated_ = false;
     bool screenSaverRunningSet_ = false;
+    KernelHandle fullScreenMutex_; // held while this process runs full screen
     HWND appWindow_ = nullptr;
     HWND proxy_ = nullptr;
     std::unique_ptr<TScrForm> saver_; // gScrSaver while it runs
@@ -96,6 +99,16 @@ extern HWND gScrHWnd;
 extern TScrControl* gScrControl;
 extern TScrForm* gScrSaver; // the controller's saver window, not an owner
 extern TScrDialog* gScrConfig;
+
+// A "/p" preview whose host window has gone (its process ended or was
+// killed, so no destroy message came) ends the run: false then. True in
+// every other case. For the saver window's timer events.
+bool ScrCheckPreviewHost();
+
+// The password check of a closing saver on the Windows 95 family; tests
+// replace it. Null restores "PASSWORD.CPL"'s VerifyScreenSavePwd.
+using TScrPasswordVerifier = bool (*)(HWND saver);
+void ScrSetPasswordVerifier(TScrPasswordVerifier verifier);
 
 // Finds or starts the external preview host; its first child window, or null
 // after telling the user why not.

@@ -43,7 +43,9 @@ DWORD ReadDword(HKEY root, const char* key, const char* name, DWORD fallback)
     return value;
 }
 
-bool IsNTFamily()
+TScrFamilyCheck gFamilyCheck = nullptr;
+
+bool SystemIsNTFamily()
 {
     OSVERSIONINFOA version;
     ZeroMemory(&version, sizeof version);
@@ -54,6 +56,11 @@ bool IsNTFamily()
         return true;
 #pragma GCC diagnostic pop
     return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+bool IsNTFamily()
+{
+    return gFamilyCheck ? gFamilyCheck() : SystemIsNTFamily();
 }
 
 bool IsButtonDown(UINT message)
@@ -69,6 +76,11 @@ bool RunsScrAction(UINT message)
 }
 
 } // namespace
+
+void ScrSetFamilyCheck(TScrFamilyCheck check)
+{
+    gFamilyCheck = check;
+}
 
 const char* ScrMessageName(UINT message)
 {

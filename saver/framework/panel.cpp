@@ -5,6 +5,7 @@
 
 #include "common/syserror.h"
 #include "common/text.h"
+#include "saver/framework/pacing.h"
 #include "saver/framework/sgl.h"
 #include "saver/framework/sglmath.h"
 #include "saver/framework/trace.h"
@@ -106,6 +107,9 @@ bool TSglPanel::GLHandleNeeded()
     if (!CreateContext()) {
         ReleaseDC(window_, dc_);
         dc_ = nullptr;
+        // No driver, no 3dfx panel: the window covers what it covered.
+        resizePending_ = false;
+        Restore3dfxSize();
         return false;
     }
     EnterMode();
@@ -212,6 +216,10 @@ bool TSglPanel::CreateContext()
         return false;
     }
     sglMakeCurrent(dc_, context_);
+    // Where the driver can wait for the refresh, a swap does.
+    bool swapControl = sglSwapInterval(ScrSwapInterval());
+    ScrDebug(tlUsr, "TSglPanel: swap interval %d %s", ScrSwapInterval(),
+             swapControl ? "set" : "not offered by the driver");
     if (hasColor)
         sglClearColor(GetRValue(Color) / 255.0f, GetGValue(Color) / 255.0f,
                       GetBValue(Color) / 255.0f, 0.0f);

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "saver/framework/control.h"
 #include "saver/framework/trace.h"
 
 namespace {
@@ -101,8 +102,27 @@ void TSaverForm::PaintFirstFrame()
 
 void TSaverForm::Tick()
 {
+    if (!ScrCheckPreviewHost())
+        return;
     if (!scene_ || scene_->Timer())
         InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+// Without a context every frame would only paint black again: the window
+// paints when the system asks and the saver still closes on input.
+void TSaverForm::StopFrames()
+{
+    if (timerSet_)
+        KillTimer(Handle(), kFrameTimer);
+    timerSet_ = false;
+    if (scene_)
+        scene_->StopFrames();
+    ScrDebug(tlUsr, "TSaverForm: no OpenGL context; frames stopped");
+}
+
+void TSaverForm::SglPanelGLError(TSglPanel&, const char*)
+{
+    StopFrames();
 }
 
 void TSaverForm::SglPanelGLInit(TSglPanel& panel)

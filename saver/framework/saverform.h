@@ -26,9 +26,11 @@ private:
     void SglPanelGLInit(TSglPanel& panel) override;
     void SglPanelGLPaint(TSglPanel& panel) override;
     void SglPanelResize(TSglPanel& panel) override;
+    void SglPanelGLError(TSglPanel& panel, const char* text) override;
     void Created();
     void PaintFirstFrame();
     void Tick();
+    void StopFrames();
 
     TSglPanel panel_;
     std::unique_ptr<TScrScene> scene_;

@@ -20,6 +20,8 @@ using ChoosePixelFormatProc = int(WINAPI*)(HDC, const PIXELFORMATDESCRIPTOR*);
 using DescribePixelFormatProc = int(WINAPI*)(HDC, int, UINT, PIXELFORMATDESCRIPTOR*);
 using SetPixelFormatProc = BOOL(WINAPI*)(HDC, int, const PIXELFORMATDESCRIPTOR*);
 using ReadPixelsProc = void(APIENTRY*)(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, GLvoid*);
+using GetProcAddressProc = PROC(WINAPI*)(LPCSTR);
+using SwapIntervalProc = BOOL(WINAPI*)(int);
 
 CreateContextProc pCreateContext = nullptr;
 DeleteContextProc pDeleteContext = nullptr;
@@ -30,6 +32,7 @@ ChoosePixelFormatProc pChoosePixelFormat = nullptr;
 DescribePixelFormatProc pDescribePixelFormat = nullptr;
 SetPixelFormatProc pSetPixelFormat = nullptr;
 ReadPixelsProc pReadPixels = nullptr;
+GetProcAddressProc pGetProcAddress = nullptr;
 
 Library gLibrary;
 bool gStyle3dfx = false;
@@ -68,6 +71,7 @@ void ClearPointers()
     pDescribePixelFormat = nullptr;
     pSetPixelFormat = nullptr;
     pReadPixels = nullptr;
+    pGetProcAddress = nullptr;
 }
 
 void ResolveAll(HMODULE library, char* missing)
@@ -84,6 +88,7 @@ void ResolveAll(HMODULE library, char* missing)
     Resolve(library, "wglDescribePixelFormat", &pDescribePixelFormat);
     Resolve(library, "wglSetPixelFormat", &pSetPixelFormat);
     Resolve(library, "glReadPixels", &pReadPixels);
+    Resolve(library, "wglGetProcAddress", &pGetProcAddress);
 }
 
 void MultiplyCurrent(const double m[16])
@@ -185,6 +190,15 @@ BOOL sglSwapBuffers(HDC dc)
     if (!gStyle3dfx && SwapBuffers(dc))
         return TRUE;
     return pWglSwapBuffers ? pWglSwapBuffers(dc) : FALSE;
+}
+
+bool sglSwapInterval(int frames)
+{
+    if (!pGetProcAddress)
+        return false;
+    auto swapInterval = reinterpret_cast<SwapIntervalProc>(
+        reinterpret_cast<void*>(pGetProcAddress("wglSwapIntervalEXT")));
+    return swapInterval && swapInterval(frames);
 }
 
 bool sglReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type,
