@@ -128,6 +128,16 @@ struct FullScreen {
     HWND window = nullptr;
 };
 
+void ExpectCoversTheScreen(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(0, r.left);
+    EXPECT_EQ(0, r.top);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), r.right);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), r.bottom);
+}
+
 bool StaysRunning(const robot::Child& child, DWORD ms = 800)
 {
     return robot::WaitExit(child, ms) == STILL_ACTIVE;
@@ -321,12 +331,7 @@ TEST(SaverFullScreen, CoversTheScreenHidesTheCursorAndFlagsTheSaverRunning)
 {
     FullScreen saver;
     ASSERT_NE(nullptr, saver.window);
-    RECT r;
-    GetWindowRect(saver.window, &r);
-    EXPECT_EQ(0, r.left);
-    EXPECT_EQ(0, r.top);
-    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), r.right);
-    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), r.bottom);
+    ExpectCoversTheScreen(saver.window);
     EXPECT_TRUE(GetWindowLongA(saver.window, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(0, GetWindowLongA(saver.window, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME));
     // A small move within the threshold makes the window set its cursor.
@@ -455,12 +460,7 @@ TEST(SaverFullScreen, ADriverThatFailsToLoadDrawsNothingCoversTheScreenAndStillC
         ASSERT_TRUE(robot::WaitFor([] { return TraceHas("frames stopped"); }, kWindowMs)) << Trace();
         EXPECT_TRUE(StaysRunning(saver.child, 1000));
         EXPECT_TRUE(Frames(Trace()).empty()) << Trace();
-        RECT r;
-        GetWindowRect(saver.window, &r);
-        EXPECT_EQ(0, r.left);
-        EXPECT_EQ(0, r.top);
-        EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), r.right);
-        EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), r.bottom);
+        ExpectCoversTheScreen(saver.window);
         robot::SendKey(saver.window, VK_SPACE);
         EXPECT_EQ(0u, robot::WaitExit(saver.child, kExitMs));
     }

@@ -76,6 +76,22 @@ HWND MakeChild(HWND parent)
                            nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
+// A controller started with "/s", once its full-screen test form runs (or
+// after two seconds without).
+TScrControl* StartFullScreen()
+{
+    ScrRegisterFormClass("TTestSaverForm", &TTestForm::Make);
+    auto* control = new TScrControl("\"C:\\x\\orbelle.scr\" /s");
+    control->DebugLevel = dlFull; // not topmost: the test's own windows stay usable
+    control->Options = scoHandleInput | scoHandlePanelsAlso;
+    control->FormFullScreen = "TTestSaverForm";
+    for (int i = 0; i < 200 && !gScrSaver; ++i) {
+        Pump();
+        Sleep(10);
+    }
+    return control;
+}
+
 // A controller started with "/s" and its full-screen test form.
 class FormTest : public testing::Test {
 protected:
@@ -85,15 +101,7 @@ protected:
         DeleteFileA(trace_.c_str());
         ScrTraceToFile(trace_.c_str());
         ScrSetTraceLevel(tlUsr);
-        ScrRegisterFormClass("TTestSaverForm", &TTestForm::Make);
-        control_ = new TScrControl("\"C:\\x\\orbelle.scr\" /s");
-        control_->DebugLevel = dlFull; // not topmost: the test's own windows stay usable
-        control_->Options = scoHandleInput | scoHandlePanelsAlso;
-        control_->FormFullScreen = "TTestSaverForm";
-        for (int i = 0; i < 200 && !gScrSaver; ++i) {
-            Pump();
-            Sleep(10);
-        }
+        control_ = StartFullScreen();
         ASSERT_NE(nullptr, gScrSaver);
         form_ = gScrSaver;
         window_ = form_->Handle();
@@ -334,7 +342,6 @@ TEST(PasswordOnTheWindows95Family, AskedAfterTheDelayWhenTheSystemWantsIt)
         {"the right password", false, 0, "1", true, 1, true},
         {"a wrong password", false, 0, "1", false, 1, false},
     };
-    ScrRegisterFormClass("TTestSaverForm", &TTestForm::Make);
     ScrSetPasswordVerifier(&Verifier);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -345,14 +352,7 @@ TEST(PasswordOnTheWindows95Family, AskedAfterTheDelayWhenTheSystemWantsIt)
         gVerifications = 0;
         gVerifierAnswer = row.right;
         SetCursorPos(500, 400);
-        auto* control = new TScrControl("\"C:\\x\\orbelle.scr\" /s");
-        control->DebugLevel = dlFull;
-        control->Options = scoHandleInput | scoHandlePanelsAlso;
-        control->FormFullScreen = "TTestSaverForm";
-        for (int i = 0; i < 200 && !gScrSaver; ++i) {
-            Pump();
-            Sleep(10);
-        }
+        TScrControl* control = StartFullScreen();
         ASSERT_NE(nullptr, gScrSaver);
         HWND window = gScrSaver->Handle();
         SendMessageA(window, WM_KEYDOWN, 'Q', 0);
