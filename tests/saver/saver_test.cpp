@@ -196,12 +196,7 @@ TEST(SaverCommandLine, EverySpellingOfFullScreenShowsTheSaver)
         HWND window = WaitForSaverWindow(child);
         ASSERT_NE(nullptr, window);
         robot::Settle(child, 300);
-        RECT r;
-        GetWindowRect(window, &r);
-        EXPECT_EQ(0, r.left);
-        EXPECT_EQ(0, r.top);
-        EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), r.right);
-        EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), r.bottom);
+        ExpectCoversTheScreen(window);
         robot::SendKey(window, VK_SPACE);
         EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
         robot::Finish(child);
