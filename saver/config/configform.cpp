@@ -6,11 +6,11 @@
 #include <cstring>
 #include <new>
 
+#include "common/owners.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "saver/config/corner_picture.h"
 #include "saver/config/resource.h"
-#include "saver/framework/sgl.h"
 #include "saver/rings/logo_file.h"
 
 namespace {
@@ -162,8 +162,6 @@ void TConfigForm::FillGeneral()
     SendMessageA(Item(IDC_SENSITIVITY), CB_SETCURSEL, MouseRangeIndex(shared_.mouseThreshold), 0);
     for (const ValueRange& range : kPasswordDelayRanges)
         SendMessageA(Item(IDC_WAITUNIT), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(range.caption));
-    // UDM_SETRANGE32 needs common controls 4.71; the 16-bit range suffices.
-    SendMessageA(Item(IDC_WAITSPIN), UDM_SETRANGE, 0, MAKELPARAM(3600, 0));
     ShowWait();
 }
 
@@ -177,9 +175,17 @@ void TConfigForm::ShowWait()
     bool wasFilling = filling_;
     filling_ = true;
     SendMessageA(Item(IDC_WAITUNIT), CB_SETCURSEL, waitUnit_, 0);
+    SetWaitRange();
     SetDlgItemInt(Handle(), IDC_WAITTIME, static_cast<UINT>(DelayInUnit(shared_.passwordDelay, waitUnit_)),
                   FALSE);
     filling_ = wasFilling;
+}
+
+// The up-down runs over the chosen unit's numbers. (UDM_SETRANGE32 needs
+// common controls 4.71; the 16-bit range suffices.)
+void TConfigForm::SetWaitRange()
+{
+    SendMessageA(Item(IDC_WAITSPIN), UDM_SETRANGE, 0, MAKELPARAM(DelayUnitMost(waitUnit_), 0));
 }
 
 void TConfigForm::ReadWait()
@@ -241,59 +247,119 @@ bool TConfigForm::Command(WORD id, WORD code)
         return TScrDialog::Command(id, code);
     switch (id) {
     case IDC_MONOCHROME:
-        settings_.monochrome = IsDlgButtonChecked(Handle(), id) == BST_CHECKED;
-        Changed(kChangeLook);
-        return true;
+        return MonochromeClicked();
     case IDC_FLAT:
-        settings_.flat = IsDlgButtonChecked(Handle(), id) == BST_CHECKED;
-        Changed(kChangeLook);
-        return true;
+        return FlatClicked();
     case IDC_SHOWLOGO:
-        settings_.useImage = IsDlgButtonChecked(Handle(), id) == BST_CHECKED;
-        if (code == BN_CLICKED && settings_.useImage && ShiftHeld())
-            AskImage();
-        Changed(kChangeLook);
-        return true;
+        return ShowLogoClicked(code);
     case IDC_LVELOCITY:
-        if (code == STN_CLICKED && ShiftHeld())
-            AskSync();
-        return true;
+        return VelocityLabelClicked(code);
     case IDC_LCOMPLEXITY:
-        if (code == STN_CLICKED && ShiftHeld())
-            AskDetail();
-        return true;
+        return ComplexityLabelClicked(code);
     case IDC_SENSITIVITY:
-        if (code == CBN_SELCHANGE)
-            shared_.mouseThreshold = MouseThresholdForChoice(static_cast<int>(
-                SendMessageA(Item(id), CB_GETCURSEL, 0, 0)));
-        return true;
+        return SensitivityCommand(code);
     case IDC_WAITTIME:
-        if (code == EN_CHANGE)
-            ReadWait();
-        return true;
+        return WaitTimeCommand(code);
     case IDC_WAITUNIT:
-        if (code == CBN_SELCHANGE) {
-            waitUnit_ = static_cast<int>(SendMessageA(Item(id), CB_GETCURSEL, 0, 0));
-            ReadWait();
-        }
-        return true;
+        return WaitUnitCommand(code);
     case IDC_DRIVERS:
-        if (code == LBN_SELCHANGE)
-            DriverSelected();
-        return true;
+        return DriversCommand(code);
     case IDC_MODE:
-        if (code == CBN_SELCHANGE) {
-            int index = static_cast<int>(SendMessageA(Item(id), CB_GETCURSEL, 0, 0));
-            if (index >= 0 && index < static_cast<int>(modes_.size()))
-                settings_.mode = modes_[index];
-        }
-        return true;
+        return ModeCommand(code);
     case IDC_DRIVERBUTTON:
-        ChooseDriverFile();
-        return true;
+        return ChooseDriverFile();
     default:
         return TScrDialog::Command(id, code);
     }
+}
+
+bool TConfigForm::Checked(int id) const
+{
+    return IsDlgButtonChecked(Handle(), id) == BST_CHECKED;
+}
+
+int TConfigForm::Selection(int id, UINT message) const
+{
+    return static_cast<int>(SendMessageA(Item(id), message, 0, 0));
+}
+
+bool TConfigForm::MonochromeClicked()
+{
+    settings_.monochrome = Checked(IDC_MONOCHROME);
+    Changed(kChangeLook);
+    return true;
+}
+
+bool TConfigForm::FlatClicked()
+{
+    settings_.flat = Checked(IDC_FLAT);
+    Changed(kChangeLook);
+    return true;
+}
+
+// Shift-click on a box that turns on asks for the user's own picture.
+bool TConfigForm::ShowLogoClicked(WORD code)
+{
+    settings_.useImage = Checked(IDC_SHOWLOGO);
+    if (code == BN_CLICKED && settings_.useImage && ShiftHeld())
+        AskImage();
+    Changed(kChangeLook);
+    return true;
+}
+
+bool TConfigForm::VelocityLabelClicked(WORD code)
+{
+    if (code == STN_CLICKED && ShiftHeld())
+        AskSync();
+    return true;
+}
+
+bool TConfigForm::ComplexityLabelClicked(WORD code)
+{
+    if (code == STN_CLICKED && ShiftHeld())
+        AskDetail();
+    return true;
+}
+
+bool TConfigForm::SensitivityCommand(WORD code)
+{
+    if (code == CBN_SELCHANGE)
+        shared_.mouseThreshold = MouseThresholdForChoice(Selection(IDC_SENSITIVITY, CB_GETCURSEL));
+    return true;
+}
+
+bool TConfigForm::WaitTimeCommand(WORD code)
+{
+    if (code == EN_CHANGE)
+        ReadWait();
+    return true;
+}
+
+bool TConfigForm::WaitUnitCommand(WORD code)
+{
+    if (code == CBN_SELCHANGE) {
+        waitUnit_ = Selection(IDC_WAITUNIT, CB_GETCURSEL);
+        SetWaitRange();
+        ReadWait();
+    }
+    return true;
+}
+
+bool TConfigForm::DriversCommand(WORD code)
+{
+    if (code == LBN_SELCHANGE)
+        DriverSelected();
+    return true;
+}
+
+bool TConfigForm::ModeCommand(WORD code)
+{
+    if (code != CBN_SELCHANGE)
+        return true;
+    int index = Selection(IDC_MODE, CB_GETCURSEL);
+    if (index >= 0 && index < static_cast<int>(modes_.size()))
+        settings_.mode = modes_[index];
+    return true;
 }
 
 INT_PTR TConfigForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -342,7 +408,7 @@ void TConfigForm::TrackBarMoved(HWND bar)
 
 void TConfigForm::DriverSelected()
 {
-    int index = static_cast<int>(SendMessageA(Item(IDC_DRIVERS), LB_GETCURSEL, 0, 0));
+    int index = Selection(IDC_DRIVERS, LB_GETCURSEL);
     const std::vector<TSglDriverDetails>& list = drivers_.GetDrivers();
     if (index < 0 || index >= static_cast<int>(list.size())) {
         settings_.driver[0] = '\0';
@@ -359,17 +425,18 @@ void TConfigForm::DriverSelected()
     FillModes(list[index].is3dfx);
 }
 
-void TConfigForm::ChooseDriverFile()
+bool TConfigForm::ChooseDriverFile()
 {
     char directory[kPathSize] = "";
     DirectoryPart(directory, sizeof directory, settings_.driverPath);
     char path[kPathSize] = "";
     if (!ChooseFile(Handle(), "OpenGL (*.dll)\0*.dll\0", "dll", directory, OFN_HIDEREADONLY, path,
                     sizeof path))
-        return;
+        return true;
     CopyText(settings_.driverPath, sizeof settings_.driverPath, path);
     CopyText(settings_.driver, sizeof settings_.driver, path);
     FillDrivers();
+    return true;
 }
 
 void TConfigForm::AskSync()

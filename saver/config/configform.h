@@ -32,10 +32,22 @@ private:
     void FillModes(bool for3dfx);
     void ShowCorners();
     void ShowWait();
+    void SetWaitRange();
     void ReadWait();
     void TrackBarMoved(HWND bar);
+    // One handler per control of Command; true: the command is handled.
+    bool MonochromeClicked();
+    bool FlatClicked();
+    bool ShowLogoClicked(WORD code);
+    bool VelocityLabelClicked(WORD code);
+    bool ComplexityLabelClicked(WORD code);
+    bool SensitivityCommand(WORD code);
+    bool WaitTimeCommand(WORD code);
+    bool WaitUnitCommand(WORD code);
+    bool DriversCommand(WORD code);
+    bool ModeCommand(WORD code);
+    bool ChooseDriverFile();
     void DriverSelected();
-    void ChooseDriverFile();
     void AskSync();
     void AskDetail();
     void AskImage();
@@ -44,6 +56,9 @@ private:
     void CreateLivePreview();
     void Changed(unsigned changes);
     HWND Item(int id) const { return GetDlgItem(Handle(), id); }
+    bool Checked(int id) const;
+    // The control's current index (CB_GETCURSEL, LB_GETCURSEL).
+    int Selection(int id, UINT message) const;
 
     char project_[kSettingTextSize] = "orbelle";
     OrbelleSettings settings_;

@@ -2,35 +2,32 @@
 
 #include <cstring>
 
+#include "common/owners.h"
 #include "common/text.h"
 
 namespace {
 
-// An open registry key, closed when it goes.
-class RegKey {
-public:
-    RegKey() = default;
-    ~RegKey()
-    {
-        if (key_)
-            RegCloseKey(key_);
-    }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    bool Open(const char* path)
-    {
-        return RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key_) == ERROR_SUCCESS;
-    }
-    bool Create(const char* path)
-    {
-        return RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                               KEY_ALL_ACCESS, nullptr, &key_, nullptr) == ERROR_SUCCESS;
-    }
-    HKEY Get() const { return key_; }
+// On failure the out parameter is not the system's to promise: dropped
+// without closing.
+bool Kept(LONG status, RegKey* key)
+{
+    if (status == ERROR_SUCCESS)
+        return true;
+    key->Release();
+    return false;
+}
 
-private:
-    HKEY key_ = nullptr;
-};
+bool OpenKey(const char* path, RegKey* key)
+{
+    return Kept(RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, key->Receive()), key);
+}
+
+bool CreateKey(const char* path, RegKey* key)
+{
+    return Kept(RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                KEY_ALL_ACCESS, nullptr, key->Receive(), nullptr),
+                key);
+}
 
 bool ReadDword(HKEY key, const char* name, DWORD* value)
 {
@@ -75,38 +72,38 @@ bool SettingsKey(const char* project, char* key, std::size_t size)
     return SettingPlace(project, "", key, size, name, sizeof name);
 }
 
-int LoadInteger(HKEY key, const SettingSpec& spec)
+int LoadInteger(HKEY key, const SettingInfo& info)
 {
     DWORD value = 0;
-    bool present = ReadDword(key, spec.name, &value);
-    return ValidInteger(spec, present, value);
+    bool present = ReadDword(key, info.name, &value);
+    return ValidInteger(info, present, value);
 }
 
-bool LoadBoolean(HKEY key, const SettingSpec& spec)
+bool LoadBoolean(HKEY key, const SettingInfo& info)
 {
     DWORD value = 0;
-    bool present = ReadDword(key, spec.name, &value);
-    return ValidBoolean(spec, present, value);
+    bool present = ReadDword(key, info.name, &value);
+    return ValidBoolean(info, present, value);
 }
 
-double LoadDouble(HKEY key, const SettingSpec& spec, char separator)
+double LoadDouble(HKEY key, const SettingInfo& info, char separator)
 {
     char text[kSettingTextSize];
-    bool present = ReadText(key, spec.name, text, sizeof text);
-    return ValidDouble(spec, present ? text : nullptr, separator);
+    bool present = ReadText(key, info.name, text, sizeof text);
+    return ValidDouble(info, present ? text : nullptr, separator);
 }
 
-void LoadString(HKEY key, const SettingSpec& spec, char* out, std::size_t size)
+void LoadString(HKEY key, const SettingInfo& info, char* out, std::size_t size)
 {
-    if (!ReadText(key, spec.name, out, size))
-        CopyText(out, size, spec.textDefault);
+    if (!ReadText(key, info.name, out, size))
+        CopyText(out, size, info.textDefault);
 }
 
-void WriteDouble(HKEY key, const SettingSpec& spec, double value, char separator)
+void WriteDouble(HKEY key, const SettingInfo& info, double value, char separator)
 {
     char text[64];
     if (FormatDecimal(text, sizeof text, value, separator))
-        WriteText(key, spec.name, text);
+        WriteText(key, info.name, text);
 }
 
 template <typename Proc>
@@ -141,7 +138,7 @@ void LoadSettings(const char* project, OrbelleSettings* s)
     *s = DefaultSettings();
     char path[kSettingTextSize];
     RegKey key;
-    if (!SettingsKey(project, path, sizeof path) || !key.Open(path))
+    if (!SettingsKey(project, path, sizeof path) || !OpenKey(path, &key))
         return;
     char separator = DecimalSeparator();
     HKEY k = key.Get();
@@ -166,7 +163,7 @@ void SaveSettings(const char* project, const OrbelleSettings& s)
 {
     char path[kSettingTextSize];
     RegKey key;
-    if (!SettingsKey(project, path, sizeof path) || !key.Create(path))
+    if (!SettingsKey(project, path, sizeof path) || !CreateKey(path, &key))
         return;
     char separator = DecimalSeparator();
     HKEY k = key.Get();
@@ -194,14 +191,14 @@ void SaveTold3dfx(const char* project, bool told)
 {
     char path[kSettingTextSize];
     RegKey key;
-    if (SettingsKey(project, path, sizeof path) && key.Create(path))
+    if (SettingsKey(project, path, sizeof path) && CreateKey(path, &key))
         WriteDword(key.Get(), kTold3dfx.name, told ? 1 : 0);
 }
 
 void InitialiseRegistry()
 {
     RegKey key;
-    if (!key.Create(kScreenSaversKey))
+    if (!CreateKey(kScreenSaversKey, &key))
         return;
     for (const SharedDword& value : kSharedDwords) {
         DWORD stored = 0, type = 0;
@@ -228,7 +225,7 @@ SharedSettings LoadSharedSettings()
     shared.mouseThreshold = static_cast<int>(kSharedDwords[2].initial);
     CopyText(shared.corners, sizeof shared.corners, kMouseCornersInitial);
     RegKey key;
-    if (!key.Open(kScreenSaversKey))
+    if (!OpenKey(kScreenSaversKey, &key))
         return shared;
     DWORD value = 0;
     if (ReadDword(key.Get(), "Password Delay", &value) && value <= 3600)
@@ -247,7 +244,7 @@ SharedSettings LoadSharedSettings()
 void SavePasswordDelay(int seconds)
 {
     RegKey key;
-    if (!key.Create(kScreenSaversKey))
+    if (!CreateKey(kScreenSaversKey, &key))
         return;
     WriteDword(key.Get(), "Password Delay", static_cast<DWORD>(seconds));
     WriteDword(key.Get(), "Password Delay Index", PasswordDelayIndex(seconds));
@@ -256,7 +253,7 @@ void SavePasswordDelay(int seconds)
 void SaveMouseThreshold(int pixels)
 {
     RegKey key;
-    if (!key.Create(kScreenSaversKey))
+    if (!CreateKey(kScreenSaversKey, &key))
         return;
     WriteDword(key.Get(), "Mouse Threshold", static_cast<DWORD>(pixels));
     WriteDword(key.Get(), "Mouse Threshold Index", static_cast<DWORD>(MouseRangeIndex(pixels)));
@@ -266,7 +263,7 @@ void SaveMouseCorners(const char* corners)
 {
     {
         RegKey key;
-        if (!key.Create(kScreenSaversKey))
+        if (!CreateKey(kScreenSaversKey, &key))
             return;
         WriteText(key.Get(), kMouseCornersName, corners);
     }
@@ -277,12 +274,11 @@ void NotifyHots()
 {
     using ChangedProc = void(WINAPI*)();
     for (const char* name : kHotsLibraries) {
-        HMODULE library = LoadLibraryA(name);
+        Library library(LoadLibraryA(name));
         if (!library)
             continue;
-        if (ChangedProc changed = LibraryExport<ChangedProc>(library, "Screen_Saver_Changed"))
+        if (ChangedProc changed = LibraryExport<ChangedProc>(library.Get(), "Screen_Saver_Changed"))
             changed();
-        FreeLibrary(library);
     }
 }
 
@@ -291,12 +287,11 @@ bool CheckForHots()
     using DetectProc = DWORD(WINAPI*)();
     bool running = false;
     for (const char* name : kHotsLibraries) {
-        HMODULE library = LoadLibraryA(name);
+        Library library(LoadLibraryA(name));
         if (!library)
             continue;
-        if (DetectProc detect = LibraryExport<DetectProc>(library, "System_Agent_Detect"))
+        if (DetectProc detect = LibraryExport<DetectProc>(library.Get(), "System_Agent_Detect"))
             running = detect() != 0 || running;
-        FreeLibrary(library);
     }
     return running;
 }

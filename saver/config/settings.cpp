@@ -73,62 +73,62 @@ long long ModeKey(const ScreenMode& m)
 
 } // namespace
 
-const SettingSpec kNumber = {"Number", SettingKind::Integer, 8, nullptr, kNumberRanges, 3};
-const SettingSpec kVelocity = {"Velocity", SettingKind::Double, 0.015, nullptr, kVelocityRanges, 1};
-const SettingSpec kCamera = {"Camera", SettingKind::Double, 0.45, nullptr, kCameraRanges, 1};
-const SettingSpec kFlat = {"Flat", SettingKind::Boolean, 0, nullptr, nullptr, 0};
-const SettingSpec kMonochrome = {"Monochrome", SettingKind::Boolean, 1, nullptr, nullptr, 0};
-const SettingSpec kUseImage = {"UseImage", SettingKind::Boolean, 1, nullptr, nullptr, 0};
-const SettingSpec kFileName = {"FileName", SettingKind::String, 0, "*def", nullptr, 0};
-const SettingSpec kSync = {"Sync", SettingKind::Boolean, 1, nullptr, nullptr, 0};
-const SettingSpec kExtraDetail = {"ExtraDetail", SettingKind::Boolean, 0, nullptr, nullptr, 0};
-const SettingSpec kDriver = {"Driver", SettingKind::String, 0, "opengl32.dll", nullptr, 0};
-const SettingSpec kDriverPath = {"DriverPath", SettingKind::String, 0, "", nullptr, 0};
-const SettingSpec kMode = {"Mode", SettingKind::ScreenMode, 0, "normal", nullptr, 0};
-const SettingSpec kTold3dfx = {"Told3dfx", SettingKind::Boolean, 0, nullptr, nullptr, 0};
+const SettingInfo kNumber = {"Number", SettingKind::Integer, 8, nullptr, kNumberRanges, 3};
+const SettingInfo kVelocity = {"Velocity", SettingKind::Double, 0.015, nullptr, kVelocityRanges, 1};
+const SettingInfo kCamera = {"Camera", SettingKind::Double, 0.45, nullptr, kCameraRanges, 1};
+const SettingInfo kFlat = {"Flat", SettingKind::Boolean, 0, nullptr, nullptr, 0};
+const SettingInfo kMonochrome = {"Monochrome", SettingKind::Boolean, 1, nullptr, nullptr, 0};
+const SettingInfo kUseImage = {"UseImage", SettingKind::Boolean, 1, nullptr, nullptr, 0};
+const SettingInfo kFileName = {"FileName", SettingKind::String, 0, "*def", nullptr, 0};
+const SettingInfo kSync = {"Sync", SettingKind::Boolean, 1, nullptr, nullptr, 0};
+const SettingInfo kExtraDetail = {"ExtraDetail", SettingKind::Boolean, 0, nullptr, nullptr, 0};
+const SettingInfo kDriver = {"Driver", SettingKind::String, 0, "opengl32.dll", nullptr, 0};
+const SettingInfo kDriverPath = {"DriverPath", SettingKind::String, 0, "", nullptr, 0};
+const SettingInfo kMode = {"Mode", SettingKind::ScreenMode, 0, "normal", nullptr, 0};
+const SettingInfo kTold3dfx = {"Told3dfx", SettingKind::Boolean, 0, nullptr, nullptr, 0};
 
-const SettingSpec* const kOrbelleSettings[kSettingCount] = {
+const SettingInfo* const kOrbelleSettings[kSettingCount] = {
     &kNumber, &kVelocity, &kCamera, &kFlat, &kMonochrome, &kUseImage, &kFileName,
     &kSync, &kExtraDetail, &kDriver, &kDriverPath, &kMode, &kTold3dfx};
 
-double SpanMin(const SettingSpec& spec)
+double SpanMin(const SettingInfo& info)
 {
-    double lo = spec.rangeCount > 0 ? spec.ranges[0].min : 0;
-    for (int i = 0; i < spec.rangeCount; ++i)
-        lo = std::min(lo, std::min(spec.ranges[i].min, spec.ranges[i].max));
+    double lo = info.rangeCount > 0 ? info.ranges[0].min : 0;
+    for (int i = 0; i < info.rangeCount; ++i)
+        lo = std::min(lo, std::min(info.ranges[i].min, info.ranges[i].max));
     return lo;
 }
 
-double SpanMax(const SettingSpec& spec)
+double SpanMax(const SettingInfo& info)
 {
-    double hi = spec.rangeCount > 0 ? spec.ranges[0].max : 0;
-    for (int i = 0; i < spec.rangeCount; ++i)
-        hi = std::max(hi, std::max(spec.ranges[i].min, spec.ranges[i].max));
+    double hi = info.rangeCount > 0 ? info.ranges[0].max : 0;
+    for (int i = 0; i < info.rangeCount; ++i)
+        hi = std::max(hi, std::max(info.ranges[i].min, info.ranges[i].max));
     return hi;
 }
 
-int ValidInteger(const SettingSpec& spec, bool present, std::uint32_t stored)
+int ValidInteger(const SettingInfo& info, bool present, std::uint32_t stored)
 {
     // A DWORD holds a signed 32-bit integer.
     int value = static_cast<int>(static_cast<std::int32_t>(stored));
-    if (!present || value < SpanMin(spec) || value > SpanMax(spec))
-        return static_cast<int>(spec.def);
+    if (!present || value < SpanMin(info) || value > SpanMax(info))
+        return static_cast<int>(info.def);
     return value;
 }
 
-bool ValidBoolean(const SettingSpec& spec, bool present, std::uint32_t stored)
+bool ValidBoolean(const SettingInfo& info, bool present, std::uint32_t stored)
 {
     if (present && (stored == 0 || stored == 1))
         return stored == 1;
-    return spec.def != 0;
+    return info.def != 0;
 }
 
-double ValidDouble(const SettingSpec& spec, const char* stored, char separator)
+double ValidDouble(const SettingInfo& info, const char* stored, char separator)
 {
     double value = 0;
-    if (!stored || !ParseDecimal(stored, separator, &value) || value < SpanMin(spec) ||
-        value > SpanMax(spec))
-        return spec.def;
+    if (!stored || !ParseDecimal(stored, separator, &value) || value < SpanMin(info) ||
+        value > SpanMax(info))
+        return info.def;
     return value;
 }
 
@@ -317,6 +317,9 @@ bool SharedDwordFix(const SharedDword& value, bool present, std::uint32_t stored
     return true;
 }
 
+// An hour: the longest delay either unit offers.
+constexpr int kMostDelaySeconds = 3600;
+
 const ValueRange kPasswordDelayRanges[2] = {{"seconds", 0, 60, 15}, {"minutes", 61, 3600, 120}};
 
 std::uint32_t PasswordDelayIndex(int seconds)
@@ -332,7 +335,12 @@ int DelayInUnit(int seconds, int unitIndex)
 int DelayFromUnit(int number, int unitIndex)
 {
     long long seconds = unitIndex == 1 ? static_cast<long long>(number) * 60 : number;
-    return static_cast<int>(std::min<long long>(3600, std::max<long long>(0, seconds)));
+    return static_cast<int>(std::min<long long>(kMostDelaySeconds, std::max<long long>(0, seconds)));
+}
+
+int DelayUnitMost(int unitIndex)
+{
+    return DelayInUnit(kMostDelaySeconds, unitIndex);
 }
 
 const ValueRange kMouseRanges[kMouseRangeCount] = {

@@ -17,7 +17,7 @@ struct ValueRange {
     double min, max, def;
 };
 
-struct SettingSpec {
+struct SettingInfo {
     const char* name;        // the registry value name
     SettingKind kind;
     double def;              // integers, doubles and booleans (0 or 1)
@@ -26,22 +26,22 @@ struct SettingSpec {
     int rangeCount;
 };
 
-extern const SettingSpec kNumber, kVelocity, kCamera, kFlat, kMonochrome, kUseImage,
+extern const SettingInfo kNumber, kVelocity, kCamera, kFlat, kMonochrome, kUseImage,
     kFileName, kSync, kExtraDetail, kDriver, kDriverPath, kMode, kTold3dfx;
 constexpr int kSettingCount = 13;
-extern const SettingSpec* const kOrbelleSettings[kSettingCount];
+extern const SettingInfo* const kOrbelleSettings[kSettingCount];
 
 // The valid span runs from the smallest bound of any range to the largest.
-double SpanMin(const SettingSpec& spec);
-double SpanMax(const SettingSpec& spec);
+double SpanMin(const SettingInfo& info);
+double SpanMax(const SettingInfo& info);
 
 // Stored DWORD → value: missing or outside the span gives the default.
-int ValidInteger(const SettingSpec& spec, bool present, std::uint32_t stored);
+int ValidInteger(const SettingInfo& info, bool present, std::uint32_t stored);
 // Stored DWORD → value: 0 false, 1 true, anything else or missing the default.
-bool ValidBoolean(const SettingSpec& spec, bool present, std::uint32_t stored);
+bool ValidBoolean(const SettingInfo& info, bool present, std::uint32_t stored);
 // Stored text → value: missing (null), not decimal text with this separator,
 // or outside the span gives the default.
-double ValidDouble(const SettingSpec& spec, const char* stored, char separator);
+double ValidDouble(const SettingInfo& info, const char* stored, char separator);
 
 // Decimal text with the given separator: an optional sign, digits, an
 // optional separator and digits, an optional exponent; nothing else, no
@@ -139,6 +139,8 @@ std::uint32_t PasswordDelayIndex(int seconds);
 // The number shown in the dialog's field for a delay in this unit, and back.
 int DelayInUnit(int seconds, int unitIndex);
 int DelayFromUnit(int number, int unitIndex);
+// The largest number the field takes in the unit: 3600 seconds, 60 minutes.
+int DelayUnitMost(int unitIndex);
 
 // Mouse threshold in pixels: "High", "Normal", "Low", "Ignore mouse movement".
 constexpr int kMouseRangeCount = 4;

@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include "common/owners.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "saver/framework/dialog.h"
@@ -49,6 +50,8 @@ void ShowError(const char* text)
     MessageBoxA(nullptr, text, "Error", MB_OK | MB_ICONERROR);
 }
 
+TScrPasswordVerifier gVerifier = nullptr;
+
 bool HookIsWindow(std::uintptr_t window, void*)
 {
     return IsWindow(reinterpret_cast<HWND>(window)) != FALSE;
@@ -76,20 +79,20 @@ bool HookOwnedByBCB(std::uintptr_t window, void*)
         reinterpret_cast<void*>(GetProcAddress(kernel, "Process32Next")));
     if (!snapshot || !first || !next)
         return false;
-    HANDLE processes = snapshot(TH32CS_SNAPPROCESS, 0);
-    if (processes == INVALID_HANDLE_VALUE)
+    // A failed snapshot is INVALID_HANDLE_VALUE, as a failed file is.
+    FileHandle processes(snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!processes)
         return false;
     bool isBCB = false;
     PROCESSENTRY32 entry;
     ZeroMemory(&entry, sizeof entry);
     entry.dwSize = sizeof entry;
-    for (BOOL more = first(processes, &entry); more; more = next(processes, &entry)) {
+    for (BOOL more = first(processes.Get(), &entry); more; more = next(processes.Get(), &entry)) {
         if (entry.th32ProcessID == processId) {
             isBCB = IsBCBExecutable(entry.szExeFile);
             break;
         }
     }
-    CloseHandle(processes);
     return isBCB;
 }
 
@@ -170,6 +173,7 @@ TScrControl::TScrControl(const char* commandLine)
 
 TScrControl::~TScrControl()
 {
+    EndSaver();
     if (appWindow_)
         DestroyWindow(appWindow_);
     if (gScrControl == this)
@@ -225,13 +229,15 @@ void TScrControl::Terminate()
     PostQuitMessage(0);
 }
 
+void TScrControl::EndSaver()
+{
+    gScrSaver = nullptr;
+    saver_.reset();
+}
+
 void TScrControl::EndRun()
 {
-    if (gScrSaver) {
-        TScrForm* saver = gScrSaver;
-        gScrSaver = nullptr;
-        delete saver;
-    }
+    EndSaver();
     if (proxy_ && IsWindow(proxy_))
         DestroyWindow(proxy_);
     proxy_ = nullptr;
@@ -259,7 +265,7 @@ void TScrControl::Execute()
         PerformFull();
         break;
     case smSPMain:
-        PerformPreview(gScrHWnd, true);
+        PerformPreview(gScrHWnd);
         break;
     case smCRegular:
         PerformConfig(gScrHWnd, false, 0, 0, false);
@@ -274,32 +280,59 @@ void TScrControl::Execute()
     }
 }
 
+// One full-screen saver of a program at a time: a second one, started
+// together with the first, would close on losing activation and clear the
+// system's "saver running" flag under the first. The named mutex lives as
+// long as the process that created it.
+bool TScrControl::FirstFullScreen()
+{
+    char module[kPathSize] = "";
+    char file[kPathSize] = "";
+    GetModuleFileNameA(nullptr, module, sizeof module);
+    FileNamePart(file, sizeof file, module);
+    // The system may start it by its short name, in capitals.
+    for (char* c = file; *c; ++c)
+        if (*c >= 'A' && *c <= 'Z')
+            *c = static_cast<char>(*c - 'A' + 'a');
+    char name[kPathSize + 32];
+    FormatText(name, sizeof name, "%s full-screen saver", file);
+    fullScreenMutex_.Reset(CreateMutexA(nullptr, FALSE, name));
+    return !fullScreenMutex_ || GetLastError() != ERROR_ALREADY_EXISTS;
+}
+
 void TScrControl::PerformFull()
 {
-    TScrForm* form = ScrCreateForm(FormFullScreen, smSFull);
+    // The release level is the real saver's, the one that sets the flag.
+    if (DebugLevel == dlRelease && !FirstFullScreen()) {
+        ScrDebug(tlUsr, "TScrControl: another full-screen saver runs; this one ends");
+        Terminate();
+        return;
+    }
+    std::unique_ptr<TScrForm> form(ScrCreateForm(FormFullScreen, smSFull));
     if (!form) {
-        TScrDialog* dialog = ScrCreateDialog(FormFullScreen, smSFull);
-        if (dialog == nullptr)
+        std::unique_ptr<TScrDialog> dialog(ScrCreateDialog(FormFullScreen, smSFull));
+        if (!dialog)
             ScrDebug(tlErr, "No saver form found. Did you include ScrSysDefs in the main project? "
                      "FormFullScreen='%s'", FormFullScreen);
         else
             ScrDebug(tlErr, "Saver class doesn't descend from TScrForm");
-        delete dialog;
         Terminate();
         return;
     }
-    gScrSaver = form;
+    saver_ = std::move(form);
+    gScrSaver = saver_.get();
+    TScrForm* saver = gScrSaver;
     if (DebugLevel == dlFullTopmost || DebugLevel == dlRelease)
         SetWindowPos(appWindow_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     int width = GetSystemMetrics(SM_CXSCREEN);
     int height = GetSystemMetrics(SM_CYSCREEN);
     bool created;
     if (DebugLevel == dlCompact)
-        created = form->Create(nullptr, width / 10, height / 10, width / 4, height / 4,
-                               WS_OVERLAPPEDWINDOW, 0);
+        created = saver->Create(nullptr, width / 10, height / 10, width / 4, height / 4,
+                                WS_OVERLAPPEDWINDOW, 0);
     else
-        created = form->Create(nullptr, 0, 0, width, height, WS_POPUP,
-                               DebugLevel == dlFull ? 0 : WS_EX_TOPMOST);
+        created = saver->Create(nullptr, 0, 0, width, height, WS_POPUP,
+                                DebugLevel == dlFull ? 0 : WS_EX_TOPMOST);
     if (!created) {
         ScrDebug(tlErr, "TScrControl: the saver window could not be created");
         Terminate();
@@ -310,9 +343,9 @@ void TScrControl::PerformFull()
         screenSaverRunningSet_ = SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 1, &previous, 0) != 0;
         ScrDebug(tlUsr, "SPI_SCREENSAVERRUNNING 1: %s", screenSaverRunningSet_ ? "set" : "refused");
     }
-    ShowWindow(form->Handle(), SW_SHOW);
-    SetForegroundWindow(form->Handle());
-    UpdateWindow(form->Handle());
+    ShowWindow(saver->Handle(), SW_SHOW);
+    SetForegroundWindow(saver->Handle());
+    UpdateWindow(saver->Handle());
 }
 
 void TScrControl::CreateProxy(HWND parent)
@@ -338,40 +371,43 @@ void TScrControl::CreateProxy(HWND parent)
                              nullptr);
 }
 
-TScrForm* TScrControl::PerformPreview(HWND parent, bool mainPreview)
+void TScrControl::PerformPreview(HWND parent)
 {
     if (!parent || !IsWindow(parent)) {
         Terminate();
+        return;
+    }
+    CreateProxy(parent);
+    if (!proxy_) {
+        ScrDebug(tlErr, "TScrControl: no preview proxy");
+        Terminate();
+        return;
+    }
+    saver_ = CreatePreviewForm(parent, proxy_, smSPMain);
+    gScrSaver = saver_.get();
+    if (!saver_)
+        Terminate();
+}
+
+std::unique_ptr<TScrForm> TScrControl::CreateConfigPreview(HWND parent)
+{
+    if (!parent || !IsWindow(parent))
         return nullptr;
-    }
-    HWND host = parent;
-    if (mainPreview) {
-        CreateProxy(parent);
-        if (!proxy_) {
-            ScrDebug(tlErr, "TScrControl: no preview proxy");
-            Terminate();
-            return nullptr;
-        }
-        host = proxy_;
-    }
-    TScrMode kind = mainPreview ? smSPMain : smSPConfig;
-    TScrForm* form = ScrCreateForm(FormPreview, kind);
+    return CreatePreviewForm(parent, parent, smSPConfig);
+}
+
+// The preview form on host, sized to parent's client area.
+std::unique_ptr<TScrForm> TScrControl::CreatePreviewForm(HWND parent, HWND host, TScrMode kind)
+{
+    std::unique_ptr<TScrForm> form(ScrCreateForm(FormPreview, kind));
     if (!form) {
         ScrDebug(tlErr, "No preview form found. FormPreview='%s'", FormPreview);
-        if (mainPreview)
-            Terminate();
         return nullptr;
     }
     RECT client;
     GetClientRect(parent, &client);
-    if (!form->Create(host, 0, 0, client.right, client.bottom, WS_CHILD | WS_VISIBLE, 0)) {
-        delete form;
-        if (mainPreview)
-            Terminate();
+    if (!form->Create(host, 0, 0, client.right, client.bottom, WS_CHILD | WS_VISIBLE, 0))
         return nullptr;
-    }
-    if (mainPreview)
-        gScrSaver = form;
     return form;
 }
 
@@ -383,13 +419,13 @@ void TScrControl::PerformConfig(HWND parent, bool active, int, int, bool)
         Terminate();
         return;
     }
-    TScrDialog* dialog = ScrCreateDialog(FormConfig, active ? smCActive : smCRegular);
+    std::unique_ptr<TScrDialog> dialog(ScrCreateDialog(FormConfig, active ? smCActive : smCRegular));
     if (!dialog) {
         ScrDebug(tlErr, "Config class doesn't descend from TScrDialog");
         Terminate();
         return;
     }
-    gScrConfig = dialog;
+    gScrConfig = dialog.get();
     POINT centre = {0, 0};
     POINT* suggestion = nullptr;
     if (parent && IsWindow(parent)) {
@@ -401,40 +437,52 @@ void TScrControl::PerformConfig(HWND parent, bool active, int, int, bool)
     }
     dialog->ShowModalEx(parent, suggestion);
     gScrConfig = nullptr;
-    delete dialog;
     Terminate();
 }
 
 void TScrControl::PerformChangePassword(HWND parent)
 {
     using PwdChangePasswordProc = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, LPVOID);
-    HMODULE library = LoadLibraryA("MPR.DLL");
+    Library library(LoadLibraryA("MPR.DLL"));
     if (library) {
         auto change = reinterpret_cast<PwdChangePasswordProc>(
-            reinterpret_cast<void*>(GetProcAddress(library, "PwdChangePasswordA")));
+            reinterpret_cast<void*>(GetProcAddress(library.Get(), "PwdChangePasswordA")));
         if (change)
             ScrDebug(tlUsr, "PwdChangePasswordA: %lu",
                      static_cast<unsigned long>(change("SCRSAVE", parent, 0, nullptr)));
         else
             ScrDebug(tlUsr, "MPR.DLL has no PwdChangePasswordA");
-        FreeLibrary(library);
     } else {
         ScrDebug(tlUsr, "No MPR.DLL");
     }
     Terminate();
 }
 
+void ScrSetPasswordVerifier(TScrPasswordVerifier verifier)
+{
+    gVerifier = verifier;
+}
+
 bool TScrControl::VerifyScreenSavePassword(HWND saver)
 {
+    if (gVerifier)
+        return gVerifier(saver);
     using VerifyProc = BOOL(WINAPI*)(HWND);
-    HMODULE library = LoadLibraryA("PASSWORD.CPL");
+    Library library(LoadLibraryA("PASSWORD.CPL"));
     if (!library)
         return true; // no password service: nothing to verify against
     auto verify = reinterpret_cast<VerifyProc>(
-        reinterpret_cast<void*>(GetProcAddress(library, "VerifyScreenSavePwd")));
-    bool passed = verify ? verify(saver) != FALSE : true;
-    FreeLibrary(library);
-    return passed;
+        reinterpret_cast<void*>(GetProcAddress(library.Get(), "VerifyScreenSavePwd")));
+    return verify ? verify(saver) != FALSE : true;
+}
+
+bool ScrCheckPreviewHost()
+{
+    if (gScrMode != smSPMain || !gScrControl || gScrControl->Terminated() || IsWindow(gScrHWnd))
+        return true;
+    ScrDebug(tlUsr, "TScrControl: the preview's host window is gone");
+    gScrControl->Terminate();
+    return false;
 }
 
 HWND CheckForLumidex()
@@ -452,9 +500,9 @@ HWND CheckForLumidex()
             ShowError("Error creating Lumidex process");
             return nullptr;
         }
-        DWORD waited = WaitForInputIdle(process.hProcess, 2000);
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
+        KernelHandle started(process.hProcess);
+        KernelHandle thread(process.hThread);
+        DWORD waited = WaitForInputIdle(started.Get(), 2000);
         if (waited == WAIT_TIMEOUT) {
             ShowError("Lumidex never becomes idle");
             return nullptr;

@@ -3,6 +3,9 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
+
+#include "common/owners.h"
 #include "saver/framework/cmdline.h"
 
 class TScrForm;
@@ -28,7 +31,7 @@ TScrForm* ScrCreateForm(const char* name, TScrMode kind);
 TScrDialog* ScrCreateDialog(const char* name, TScrMode kind);
 
 // The private message that starts the mode once the owner object is ready.
-const UINT WM_SCR_EXECUTE = 0x8000;
+const UINT WM_SCR_EXECUTE = WM_APP;
 
 class TScrControl {
 public:
@@ -61,10 +64,12 @@ public:
 
     void Execute();
     void PerformFull();
-    // Creates the preview of the saver window inside parent. With
-    // mainPreview the run ends with the proxy; otherwise (the configuration
-    // dialog's own preview) the call returns the window and nothing else.
-    TScrForm* PerformPreview(HWND parent, bool mainPreview);
+    // The "/p" preview: a proxy child of parent holds the saver window, and
+    // the run ends with the proxy.
+    void PerformPreview(HWND parent);
+    // The configuration dialog's own preview inside parent, the caller's to
+    // keep; null when it cannot be made.
+    std::unique_ptr<TScrForm> CreateConfigPreview(HWND parent);
     void PerformConfig(HWND parent, bool active, int x, int y, bool flag);
     void PerformChangePassword(HWND parent);
     // The password check of a closing full-screen saver: true passes.
@@ -74,21 +79,36 @@ private:
     static LRESULT CALLBACK AppWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool CreateApplicationWindow();
     void CreateProxy(HWND parent);
+    std::unique_ptr<TScrForm> CreatePreviewForm(HWND parent, HWND host, TScrMode kind);
+    void EndSaver();
     void EndRun();
+    bool FirstFullScreen();
 
     bool valid_ = false;
     bool terminated_ = false;
     bool screenSaverRunningSet_ = false;
+    KernelHandle fullScreenMutex_; // held while this process runs full screen
     HWND appWindow_ = nullptr;
     HWND proxy_ = nullptr;
+    std::unique_ptr<TScrForm> saver_; // gScrSaver while it runs
 };
 
 // Process-wide state, set once by the parser.
 extern TScrMode gScrMode;
 extern HWND gScrHWnd;
 extern TScrControl* gScrControl;
-extern TScrForm* gScrSaver;
+extern TScrForm* gScrSaver; // the controller's saver window, not an owner
 extern TScrDialog* gScrConfig;
+
+// A "/p" preview whose host window has gone (its process ended or was
+// killed, so no destroy message came) ends the run: false then. True in
+// every other case. For the saver window's timer events.
+bool ScrCheckPreviewHost();
+
+// The password check of a closing saver on the Windows 95 family; tests
+// replace it. Null restores "PASSWORD.CPL"'s VerifyScreenSavePwd.
+using TScrPasswordVerifier = bool (*)(HWND saver);
+void ScrSetPasswordVerifier(TScrPasswordVerifier verifier);
 
 // Finds or starts the external preview host; its first child window, or null
 // after telling the user why not.

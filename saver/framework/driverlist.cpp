@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <new>
+
+#include "common/owners.h"
 #include "common/text.h"
 #include "saver/framework/sglmath.h"
 #include "saver/framework/trace.h"
@@ -42,50 +46,68 @@ void ReadVersionString(const BYTE* data, const char* translation, const char* na
         CopyText(out, size, value);
 }
 
+// The system OpenGL's context functions, looked up in its library.
+struct VendorProbe {
+    HGLRC(WINAPI* create)(HDC);
+    BOOL(WINAPI* remove)(HGLRC);
+    BOOL(WINAPI* current)(HDC, HGLRC);
+    const unsigned char*(WINAPI* getString)(unsigned);
+};
+
+template <typename Proc> void Find(HMODULE library, const char* name, Proc* proc)
+{
+    *proc = reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+// Asks a context on the window's device context for the vendor's name.
+void ReadVendor(HDC dc, const VendorProbe& gl)
+{
+    PIXELFORMATDESCRIPTOR pfd;
+    ZeroMemory(&pfd, sizeof pfd);
+    pfd.nSize = sizeof pfd;
+    pfd.nVersion = 1;
+    pfd.dwFlags = PFD_SUPPORT_OPENGL | PFD_DRAW_TO_WINDOW;
+    pfd.iPixelType = PFD_TYPE_RGBA;
+    pfd.cColorBits = 24;
+    int format = ChoosePixelFormat(dc, &pfd);
+    if (!format || !SetPixelFormat(dc, format, &pfd))
+        return;
+    HGLRC context = gl.create(dc);
+    if (!context)
+        return;
+    if (gl.current(dc, context)) {
+        const unsigned char* vendor = gl.getString(0x1F00); // GL_VENDOR
+        if (vendor)
+            CopyText(gVendor, sizeof gVendor, reinterpret_cast<const char*>(vendor));
+        gl.current(nullptr, nullptr);
+    }
+    gl.remove(context);
+}
+
 // Creates a context on a hidden window of the system OpenGL to ask its vendor.
 void LearnVendor()
 {
     ScrDebug(tlUsr, "Temporarily loading opengl32 to find its vendor information");
-    HMODULE library = LoadLibraryA("opengl32.dll");
+    Library library(LoadLibraryA("opengl32.dll"));
     if (!library)
         return;
-    using CreateProc = HGLRC(WINAPI*)(HDC);
-    using DeleteProc = BOOL(WINAPI*)(HGLRC);
-    using CurrentProc = BOOL(WINAPI*)(HDC, HGLRC);
-    using StringProc = const unsigned char*(WINAPI*)(unsigned);
-    auto create = reinterpret_cast<CreateProc>(reinterpret_cast<void*>(GetProcAddress(library, "wglCreateContext")));
-    auto remove = reinterpret_cast<DeleteProc>(reinterpret_cast<void*>(GetProcAddress(library, "wglDeleteContext")));
-    auto current = reinterpret_cast<CurrentProc>(reinterpret_cast<void*>(GetProcAddress(library, "wglMakeCurrent")));
-    auto getString = reinterpret_cast<StringProc>(reinterpret_cast<void*>(GetProcAddress(library, "glGetString")));
+    VendorProbe gl;
+    Find(library.Get(), "wglCreateContext", &gl.create);
+    Find(library.Get(), "wglDeleteContext", &gl.remove);
+    Find(library.Get(), "wglMakeCurrent", &gl.current);
+    Find(library.Get(), "glGetString", &gl.getString);
+    if (!gl.create || !gl.remove || !gl.current || !gl.getString)
+        return;
     HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 8, 8, nullptr,
                                   nullptr, GetModuleHandleA(nullptr), nullptr);
-    HDC dc = window ? GetDC(window) : nullptr;
-    if (dc && create && remove && current && getString) {
-        PIXELFORMATDESCRIPTOR pfd;
-        ZeroMemory(&pfd, sizeof pfd);
-        pfd.nSize = sizeof pfd;
-        pfd.nVersion = 1;
-        pfd.dwFlags = PFD_SUPPORT_OPENGL | PFD_DRAW_TO_WINDOW;
-        pfd.iPixelType = PFD_TYPE_RGBA;
-        pfd.cColorBits = 24;
-        int format = ChoosePixelFormat(dc, &pfd);
-        if (format && SetPixelFormat(dc, format, &pfd)) {
-            HGLRC context = create(dc);
-            if (context && current(dc, context)) {
-                const unsigned char* vendor = getString(0x1F00); // GL_VENDOR
-                if (vendor)
-                    CopyText(gVendor, sizeof gVendor, reinterpret_cast<const char*>(vendor));
-                current(nullptr, nullptr);
-            }
-            if (context)
-                remove(context);
-        }
+    if (!window)
+        return;
+    {
+        WindowDc dc(window);
+        if (dc)
+            ReadVendor(dc.Get(), gl);
     }
-    if (dc)
-        ReleaseDC(window, dc);
-    if (window)
-        DestroyWindow(window);
-    FreeLibrary(library);
+    DestroyWindow(window);
 }
 
 } // namespace
@@ -128,9 +150,10 @@ void TSglDriverList::Describe(const char* file, TSglDriverDetails* entry)
     DWORD size = GetFileVersionInfoSizeA(file, &handle);
     if (size == 0)
         return;
-    BYTE* data = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size));
-    if (!data)
+    std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[size]());
+    if (!block)
         return;
+    BYTE* data = block.get();
     WORD* translations = nullptr;
     UINT length = 0;
     if (GetFileVersionInfoA(file, 0, size, data) &&
@@ -150,7 +173,6 @@ void TSglDriverList::Describe(const char* file, TSglDriverDetails* entry)
         entry->is3dfx = entry->is3dfx || sgl::TextNames3dfx(company) ||
                         sgl::TextNames3dfx(description);
     }
-    HeapFree(GetProcessHeap(), 0, data);
 }
 
 void TSglDriverList::SetSearchPath(const std::vector<const char*>& patterns)
@@ -184,8 +206,8 @@ void TSglDriverList::Build()
         char directory[kPathSize];
         DirectoryPart(directory, sizeof directory, expanded);
         WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA(expanded, &found);
-        if (search == INVALID_HANDLE_VALUE)
+        FindHandle search(FindFirstFileA(expanded, &found));
+        if (!search)
             continue;
         do {
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
@@ -203,8 +225,7 @@ void TSglDriverList::Build()
                 AppendText(entry.text, sizeof entry.text, ")");
             }
             drivers_.push_back(entry);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+        } while (FindNextFileA(search.Get(), &found));
     }
     built_ = true;
 }

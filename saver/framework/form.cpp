@@ -1,5 +1,6 @@
 #include "saver/framework/form.h"
 
+#include "common/owners.h"
 #include "saver/framework/control.h"
 #include "saver/framework/msgnames.h"
 #include "saver/framework/trace.h"
@@ -24,24 +25,27 @@ DWORD TextToDword(const char* text)
 
 DWORD ReadDword(HKEY root, const char* key, const char* name, DWORD fallback)
 {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    RegKey opened;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, opened.Receive()) != ERROR_SUCCESS) {
+        opened.Release(); // not promised to be set on failure
         return fallback;
+    }
     DWORD type = 0;
     BYTE data[32] = {};
     DWORD size = sizeof data - 1;
     DWORD value = fallback;
-    if (RegQueryValueExA(opened, name, nullptr, &type, data, &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExA(opened.Get(), name, nullptr, &type, data, &size) == ERROR_SUCCESS) {
         if (type == REG_DWORD && size == sizeof(DWORD))
             CopyMemory(&value, data, sizeof value);
         else if (type == REG_SZ) // the NT family stores some of these as text
             value = TextToDword(reinterpret_cast<char*>(data));
     }
-    RegCloseKey(opened);
     return value;
 }
 
-bool IsNTFamily()
+TScrFamilyCheck gFamilyCheck = nullptr;
+
+bool SystemIsNTFamily()
 {
     OSVERSIONINFOA version;
     ZeroMemory(&version, sizeof version);
@@ -52,6 +56,11 @@ bool IsNTFamily()
         return true;
 #pragma GCC diagnostic pop
     return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+bool IsNTFamily()
+{
+    return gFamilyCheck ? gFamilyCheck() : SystemIsNTFamily();
 }
 
 bool IsButtonDown(UINT message)
@@ -67,6 +76,11 @@ bool RunsScrAction(UINT message)
 }
 
 } // namespace
+
+void ScrSetFamilyCheck(TScrFamilyCheck check)
+{
+    gFamilyCheck = check;
+}
 
 const char* ScrMessageName(UINT message)
 {

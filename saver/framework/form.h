@@ -74,5 +74,10 @@ private:
     int passwordDelay_ = 30;
 };
 
+// Whether the system is of the NT family, which guards a running saver
+// itself; tests replace the check. Null restores the system's answer.
+using TScrFamilyCheck = bool (*)();
+void ScrSetFamilyCheck(TScrFamilyCheck check);
+
 // Trace-friendly name of a window message.
 const char* ScrMessageName(UINT message);

@@ -1,7 +1,11 @@
 #include "saver/framework/panel.h"
 
+#include <memory>
+#include <new>
+
 #include "common/syserror.h"
 #include "common/text.h"
+#include "saver/framework/pacing.h"
 #include "saver/framework/sgl.h"
 #include "saver/framework/sglmath.h"
 #include "saver/framework/trace.h"
@@ -103,6 +107,9 @@ bool TSglPanel::GLHandleNeeded()
     if (!CreateContext()) {
         ReleaseDC(window_, dc_);
         dc_ = nullptr;
+        // No driver, no 3dfx panel: the window covers what it covered.
+        resizePending_ = false;
+        Restore3dfxSize();
         return false;
     }
     EnterMode();
@@ -209,6 +216,10 @@ bool TSglPanel::CreateContext()
         return false;
     }
     sglMakeCurrent(dc_, context_);
+    // Where the driver can wait for the refresh, a swap does.
+    bool swapControl = sglSwapInterval(ScrSwapInterval());
+    ScrDebug(tlUsr, "TSglPanel: swap interval %d %s", ScrSwapInterval(),
+             swapControl ? "set" : "not offered by the driver");
     if (hasColor)
         sglClearColor(GetRValue(Color) / 255.0f, GetGValue(Color) / 255.0f,
                       GetBValue(Color) / 255.0f, 0.0f);
@@ -259,9 +270,10 @@ void TSglPanel::TraceFrame()
     width = width > kMaxSide ? kMaxSide : width;
     height = height > kMaxSide ? kMaxSide : height;
     SIZE_T bytes = static_cast<SIZE_T>(width) * static_cast<SIZE_T>(height) * 4;
-    BYTE* pixels = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, bytes));
-    if (!pixels)
+    std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[bytes]);
+    if (!block)
         return;
+    BYTE* pixels = block.get();
     sglPixelStorei(GL_PACK_ALIGNMENT, 1);
     if (sglReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels)) {
         // FNV-1a over the colour bytes; "lit" counts pixels that are not black.
@@ -276,7 +288,6 @@ void TSglPanel::TraceFrame()
         ScrDebug(tlUsr, "frame %lu size %dx%d lit %lu checksum %08lx", frames_, width, height,
                  lit, static_cast<unsigned long>(checksum));
     }
-    HeapFree(GetProcessHeap(), 0, pixels);
 }
 
 void TSglPanel::EnterMode()

@@ -70,10 +70,7 @@ HWND CreateDefaultPreviewWindow(HWND parent, bool endsRun)
 
 TScrPreview::~TScrPreview()
 {
-    if (form_) {
-        delete form_;
-        form_ = nullptr;
-    }
+    form_.reset();
     if (window_)
         DestroyWindow(window_);
 }
@@ -105,7 +102,7 @@ void TScrPreview::CreatePreview()
         return;
     }
     if (gScrControl)
-        form_ = gScrControl->PerformPreview(window_, false);
+        form_ = gScrControl->CreateConfigPreview(window_);
 }
 
 void TScrPreview::RemovePreview()
@@ -113,10 +110,7 @@ void TScrPreview::RemovePreview()
     HWND child = window_ ? GetWindow(window_, GW_CHILD) : nullptr;
     if (child)
         SendMessageA(child, WM_CLOSE, 0, 0);
-    if (form_) {
-        delete form_;
-        form_ = nullptr;
-    }
+    form_.reset();
     if (defaultWindow_ && IsWindow(defaultWindow_))
         DestroyWindow(defaultWindow_);
     defaultWindow_ = nullptr;

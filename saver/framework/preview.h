@@ -4,7 +4,9 @@
 #pragma once
 #include <windows.h>
 
-class TScrForm;
+#include <memory>
+
+#include "saver/framework/form.h"
 
 class TScrPreview {
 public:
@@ -31,7 +33,7 @@ private:
     void Paint();
 
     HWND window_ = nullptr;
-    TScrForm* form_ = nullptr;
+    std::unique_ptr<TScrForm> form_;
     HWND defaultWindow_ = nullptr;
 };
 

@@ -2,15 +2,16 @@
 
 #include <new>
 
+#include "saver/framework/control.h"
 #include "saver/framework/trace.h"
 
 namespace {
 const UINT_PTR kFrameTimer = 1;
 }
 
-TSaverForm::TSaverForm(TScrMode kind) : TScrForm(kind), panel_(nullptr, this)
+TSaverForm::TSaverForm(TScrMode kind)
+    : TScrForm(kind), panel_(nullptr, this), scene_(CreateScrScene(kind))
 {
-    scene_ = CreateScrScene(kind);
 }
 
 TSaverForm::~TSaverForm()
@@ -20,8 +21,7 @@ TSaverForm::~TSaverForm()
     panel_.InvalidateGLHandle();
     if (Handle())
         DestroyWindow(Handle());
-    delete scene_;
-    scene_ = nullptr;
+    scene_.reset();
 }
 
 TScrForm* TSaverForm::Make(TScrMode kind)
@@ -102,8 +102,27 @@ void TSaverForm::PaintFirstFrame()
 
 void TSaverForm::Tick()
 {
+    if (!ScrCheckPreviewHost())
+        return;
     if (!scene_ || scene_->Timer())
         InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+// Without a context every frame would only paint black again: the window
+// paints when the system asks and the saver still closes on input.
+void TSaverForm::StopFrames()
+{
+    if (timerSet_)
+        KillTimer(Handle(), kFrameTimer);
+    timerSet_ = false;
+    if (scene_)
+        scene_->StopFrames();
+    ScrDebug(tlUsr, "TSaverForm: no OpenGL context; frames stopped");
+}
+
+void TSaverForm::SglPanelGLError(TSglPanel&, const char*)
+{
+    StopFrames();
 }
 
 void TSaverForm::SglPanelGLInit(TSglPanel& panel)

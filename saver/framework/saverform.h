@@ -1,6 +1,8 @@
 // TSaverForm: the saver window of full-screen and preview modes. It holds
 // the OpenGL panel on its own window and the program's scene (scene.h).
 #pragma once
+#include <memory>
+
 #include "saver/framework/form.h"
 #include "saver/framework/panel.h"
 #include "saver/framework/scene.h"
@@ -24,11 +26,13 @@ private:
     void SglPanelGLInit(TSglPanel& panel) override;
     void SglPanelGLPaint(TSglPanel& panel) override;
     void SglPanelResize(TSglPanel& panel) override;
+    void SglPanelGLError(TSglPanel& panel, const char* text) override;
     void Created();
     void PaintFirstFrame();
     void Tick();
+    void StopFrames();
 
     TSglPanel panel_;
-    TScrScene* scene_ = nullptr;
+    std::unique_ptr<TScrScene> scene_;
     bool timerSet_ = false;
 };

@@ -11,7 +11,11 @@
 //   Timer      every TimerInterval() ms (a WM_TIMER); return true to have
 //              the window repaint. An interval of 0 sets no timer: a scene
 //              with its own pacing (a timer thread) repaints the window
-//              itself with InvalidateRect(panel.Window(), nullptr, FALSE).
+//              itself with InvalidateRect(panel.Window(), nullptr, FALSE),
+//              at most once per refresh (pacing.h), and calls
+//              ScrCheckPreviewHost (control.h) on each of its events;
+//   StopFrames when no context could be made: pace no more frames (the next
+//              Configure starts again).
 // Everything drawn goes through the sgl layer (saver/framework/sgl.h).
 #pragma once
 #include "saver/framework/cmdline.h"
@@ -26,6 +30,7 @@ public:
     virtual void Resize(TSglPanel&) {}
     virtual void GLPaint(TSglPanel& panel) = 0;
     virtual bool Timer() { return true; }
+    virtual void StopFrames() {}
     virtual unsigned TimerInterval() const { return 10; }
 };
 

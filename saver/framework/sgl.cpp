@@ -1,5 +1,6 @@
 #include "saver/framework/sgl.h"
 
+#include "common/owners.h"
 #include "common/text.h"
 #include "saver/framework/sglmath.h"
 #include "saver/framework/trace.h"
@@ -19,6 +20,8 @@ using ChoosePixelFormatProc = int(WINAPI*)(HDC, const PIXELFORMATDESCRIPTOR*);
 using DescribePixelFormatProc = int(WINAPI*)(HDC, int, UINT, PIXELFORMATDESCRIPTOR*);
 using SetPixelFormatProc = BOOL(WINAPI*)(HDC, int, const PIXELFORMATDESCRIPTOR*);
 using ReadPixelsProc = void(APIENTRY*)(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, GLvoid*);
+using GetProcAddressProc = PROC(WINAPI*)(LPCSTR);
+using SwapIntervalProc = BOOL(WINAPI*)(int);
 
 CreateContextProc pCreateContext = nullptr;
 DeleteContextProc pDeleteContext = nullptr;
@@ -29,8 +32,9 @@ ChoosePixelFormatProc pChoosePixelFormat = nullptr;
 DescribePixelFormatProc pDescribePixelFormat = nullptr;
 SetPixelFormatProc pSetPixelFormat = nullptr;
 ReadPixelsProc pReadPixels = nullptr;
+GetProcAddressProc pGetProcAddress = nullptr;
 
-HMODULE gLibrary = nullptr;
+Library gLibrary;
 bool gStyle3dfx = false;
 const std::size_t kNameSize = 260;
 char gLibraryName[kNameSize];
@@ -67,6 +71,7 @@ void ClearPointers()
     pDescribePixelFormat = nullptr;
     pSetPixelFormat = nullptr;
     pReadPixels = nullptr;
+    pGetProcAddress = nullptr;
 }
 
 void ResolveAll(HMODULE library, char* missing)
@@ -83,6 +88,7 @@ void ResolveAll(HMODULE library, char* missing)
     Resolve(library, "wglDescribePixelFormat", &pDescribePixelFormat);
     Resolve(library, "wglSetPixelFormat", &pSetPixelFormat);
     Resolve(library, "glReadPixels", &pReadPixels);
+    Resolve(library, "wglGetProcAddress", &pGetProcAddress);
 }
 
 void MultiplyCurrent(const double m[16])
@@ -101,37 +107,35 @@ HMODULE sglLoadLibrary(const char* name)
 {
     sglFreeLibrary();
     CopyText(gLibraryName, sizeof gLibraryName, name ? name : "");
-    HMODULE library = LoadLibraryA(gLibraryName);
+    Library library(LoadLibraryA(gLibraryName));
     if (!library) {
         ScrDebug(tlErr, "Failed to load %s: the library could not be loaded", gLibraryName);
         return nullptr;
     }
     gStyle3dfx = sgl::NameIs3dfx(gLibraryName);
     char missing[kMissingSize] = "";
-    ResolveAll(library, missing);
+    ResolveAll(library.Get(), missing);
     if (missing[0]) {
-        FreeLibrary(library);
+        library.Reset();
         ClearPointers();
         gStyle3dfx = false;
         ScrDebug(tlErr, "Failed to load %s: %s", gLibraryName, missing);
         return nullptr;
     }
-    gLibrary = library;
-    return library;
+    gLibrary = std::move(library);
+    return gLibrary.Get();
 }
 
 void sglFreeLibrary()
 {
-    if (gLibrary)
-        FreeLibrary(gLibrary);
-    gLibrary = nullptr;
+    gLibrary.Reset();
     gStyle3dfx = false;
     ClearPointers();
 }
 
 HMODULE sglLibrary()
 {
-    return gLibrary;
+    return gLibrary.Get();
 }
 
 bool sglUses3dfxStyle()
@@ -186,6 +190,15 @@ BOOL sglSwapBuffers(HDC dc)
     if (!gStyle3dfx && SwapBuffers(dc))
         return TRUE;
     return pWglSwapBuffers ? pWglSwapBuffers(dc) : FALSE;
+}
+
+bool sglSwapInterval(int frames)
+{
+    if (!pGetProcAddress)
+        return false;
+    auto swapInterval = reinterpret_cast<SwapIntervalProc>(
+        reinterpret_cast<void*>(pGetProcAddress("wglSwapIntervalEXT")));
+    return swapInterval && swapInterval(frames);
 }
 
 bool sglReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type,

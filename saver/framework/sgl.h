@@ -36,6 +36,9 @@ BOOL sglSetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* descript
 // With the 3dfx style, or when the system's SwapBuffers fails, the
 // driver's own wglSwapBuffers (when it has one).
 BOOL sglSwapBuffers(HDC dc);
+// wglSwapIntervalEXT through the driver's own wglGetProcAddress, for the
+// current context: false when the driver offers no swap control.
+bool sglSwapInterval(int frames);
 // glReadPixels when the driver has it (diagnostics only): false otherwise.
 bool sglReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format,
                    GLenum type, GLvoid* pixels);

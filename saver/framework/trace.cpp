@@ -4,6 +4,7 @@
 
 #include <cstdarg>
 
+#include "common/owners.h"
 #include "common/paths.h"
 #include "common/text.h"
 
@@ -19,14 +20,13 @@ void WriteToFile(const char* line)
     // the saver runs and nothing is lost if the process is ended.
     // (GENERIC_WRITE and no FILE_SHARE_DELETE: Windows 9x knows neither the
     // append right nor that sharing flag.)
-    HANDLE file = CreateFileA(gFile, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    FileHandle file(CreateFileA(gFile, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return;
-    SetFilePointer(file, 0, nullptr, FILE_END);
+    SetFilePointer(file.Get(), 0, nullptr, FILE_END);
     DWORD written = 0;
-    WriteFile(file, line, static_cast<DWORD>(lstrlenA(line)), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.Get(), line, static_cast<DWORD>(lstrlenA(line)), &written, nullptr);
 }
 
 } // namespace

@@ -4,12 +4,14 @@
 
 #include <new>
 
+#include "common/owners.h"
+
 struct TAnimShared {
     CRITICAL_SECTION lock;
     LONG refs = 2; // the component and its worker
     bool running = true;
     HWND window = nullptr;
-    HANDLE wake = nullptr;
+    KernelHandle wake;
     DWORD threadId = 0;
     int priority = THREAD_PRIORITY_NORMAL;
 };
@@ -27,7 +29,7 @@ TAnimShared* NewShared()
     if (!shared)
         return nullptr;
     InitializeCriticalSection(&shared->lock);
-    shared->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr); // auto-reset
+    shared->wake.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr)); // auto-reset
     InterlockedIncrement(&gSharedRecords);
     return shared;
 }
@@ -37,8 +39,6 @@ void Release(TAnimShared* shared)
     if (InterlockedDecrement(&shared->refs) != 0)
         return;
     DeleteCriticalSection(&shared->lock);
-    if (shared->wake)
-        CloseHandle(shared->wake);
     delete shared;
     InterlockedDecrement(&gSharedRecords);
 }
@@ -59,7 +59,7 @@ void StopShared(TAnimShared* shared)
     shared->window = nullptr;
     LeaveCriticalSection(&shared->lock);
     PostThreadMessageA(shared->threadId, WM_QUIT, 0, 0);
-    SetEvent(shared->wake);
+    SetEvent(shared->wake.Get());
 }
 
 // Waits until the process takes input; false when the timer stops first.
@@ -105,7 +105,7 @@ void RunFrames(TAnimShared* shared)
             continue;
         LONG wait = static_cast<LONG>(t0 + static_cast<DWORD>(interval) - t1);
         if (wait > 0)
-            WaitForSingleObject(shared->wake, static_cast<DWORD>(wait));
+            WaitForSingleObject(shared->wake.Get(), static_cast<DWORD>(wait));
         else
             Sleep(0);
     }
@@ -167,8 +167,8 @@ bool TAnimTimer::Start()
     }
     shared_->window = window_;
     shared_->priority = GetThreadPriority(GetCurrentThread());
-    HANDLE thread = CreateThread(nullptr, 0, &TAnimTimer::Worker, shared_, CREATE_SUSPENDED,
-                                 &shared_->threadId);
+    KernelHandle thread(CreateThread(nullptr, 0, &TAnimTimer::Worker, shared_, CREATE_SUSPENDED,
+                                     &shared_->threadId));
     if (!thread) {
         shared_->refs = 1; // no worker to release it
         Stop();
@@ -176,9 +176,8 @@ bool TAnimTimer::Start()
     }
     // One step below the caller's, where there is a step below.
     if (shared_->priority > THREAD_PRIORITY_LOWEST && shared_->priority <= THREAD_PRIORITY_HIGHEST)
-        SetThreadPriority(thread, shared_->priority - 1);
-    ResumeThread(thread);
-    CloseHandle(thread);
+        SetThreadPriority(thread.Get(), shared_->priority - 1);
+    ResumeThread(thread.Get());
     return true;
 }
 
@@ -209,7 +208,7 @@ void TAnimTimer::Alert()
     if (window_)
         PostMessageA(window_, kMessage, kAlert, 0);
     if (shared_)
-        SetEvent(shared_->wake);
+        SetEvent(shared_->wake.Get());
 }
 
 LRESULT TAnimTimer::Tick()
@@ -236,7 +235,7 @@ LRESULT CALLBACK TAnimTimer::WndProc(HWND window, UINT message, WPARAM wParam, L
         return 0;
     case kAlert:
         if (timer->shared_)
-            SetEvent(timer->shared_->wake);
+            SetEvent(timer->shared_->wake.Get());
         return 0;
     default:
         return 0;

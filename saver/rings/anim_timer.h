@@ -29,7 +29,7 @@ public:
     void Alert();
 
     // The private message of the hidden window and its wParam values.
-    static const UINT kMessage = 0x8000;
+    static const UINT kMessage = WM_APP;
     static const WPARAM kStop = 1, kTick = 2, kAlert = 3;
 
 private:

@@ -4,6 +4,8 @@
 #include <new>
 
 #include "saver/config/registry.h"
+#include "saver/framework/control.h"
+#include "saver/framework/pacing.h"
 #include "saver/framework/panel.h"
 #include "saver/framework/sgl.h"
 #include "saver/rings/logo_file.h"
@@ -84,7 +86,7 @@ TOrbelleScene::TOrbelleScene(const OrbelleSettings& settings, std::uint32_t seed
 
 void TOrbelleScene::Build()
 {
-    timer_.Interval = 1;
+    timer_.Interval = ScrFrameInterval();
     BuildTilt(tilt_);
     BuildRings();
     LoadLogo();
@@ -169,6 +171,8 @@ void TOrbelleScene::DrawFrame()
 
 void TOrbelleScene::AnimTimer1Timer()
 {
+    if (!ScrCheckPreviewHost())
+        return;
     if (AdvanceTo(timeGetTime()) && panel_ && panel_->Window())
         InvalidateRect(panel_->Window(), nullptr, FALSE);
 }

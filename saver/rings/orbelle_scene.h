@@ -24,6 +24,7 @@ public:
     void DrawFrame();
     // Paced by the animation timer, not by the window's WM_TIMER.
     unsigned TimerInterval() const override { return 0; }
+    void StopFrames() override { timer_.Stop(); }
 
     // The animation timer's event: advance the motion, ask for a frame.
     void AnimTimer1Timer();

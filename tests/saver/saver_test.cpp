@@ -128,6 +128,16 @@ struct FullScreen {
     HWND window = nullptr;
 };
 
+void ExpectCoversTheScreen(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(0, r.left);
+    EXPECT_EQ(0, r.top);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), r.right);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), r.bottom);
+}
+
 bool StaysRunning(const robot::Child& child, DWORD ms = 800)
 {
     return robot::WaitExit(child, ms) == STILL_ACTIVE;
@@ -186,12 +196,7 @@ TEST(SaverCommandLine, EverySpellingOfFullScreenShowsTheSaver)
         HWND window = WaitForSaverWindow(child);
         ASSERT_NE(nullptr, window);
         robot::Settle(child, 300);
-        RECT r;
-        GetWindowRect(window, &r);
-        EXPECT_EQ(0, r.left);
-        EXPECT_EQ(0, r.top);
-        EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), r.right);
-        EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), r.bottom);
+        ExpectCoversTheScreen(window);
         robot::SendKey(window, VK_SPACE);
         EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
         robot::Finish(child);
@@ -297,16 +302,31 @@ TEST(SaverPreview, EndsWhenTheHostWindowIsDestroyed)
     robot::Finish(child);
 }
 
+TEST(SaverPreview, EndsWhenTheHostProcessIsKilled)
+{
+    robot::Child host = robot::Start("notepad.exe");
+    HWND window = robot::WaitForWindow("Notepad", nullptr, kWindowMs, host.id);
+    ASSERT_NE(nullptr, window);
+    char line[40];
+    std::snprintf(line, sizeof line, "/p %llu",
+                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
+    robot::Child child = StartSaver(line);
+    ASSERT_TRUE(robot::WaitFor([] { return Frames(Trace()).size() >= 2; }, kWindowMs)) << Trace();
+    TerminateProcess(host.process, 9);
+    DWORD killed = GetTickCount();
+    EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
+    // Generous for a loaded machine; the saver sees it on its next frame.
+    EXPECT_LT(GetTickCount() - killed, 5000u);
+    EXPECT_TRUE(TraceHas("the preview's host window is gone")) << Trace();
+    robot::Finish(child);
+    robot::Finish(host);
+}
+
 TEST(SaverFullScreen, CoversTheScreenHidesTheCursorAndFlagsTheSaverRunning)
 {
     FullScreen saver;
     ASSERT_NE(nullptr, saver.window);
-    RECT r;
-    GetWindowRect(saver.window, &r);
-    EXPECT_EQ(0, r.left);
-    EXPECT_EQ(0, r.top);
-    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), r.right);
-    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), r.bottom);
+    ExpectCoversTheScreen(saver.window);
     EXPECT_TRUE(GetWindowLongA(saver.window, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(0, GetWindowLongA(saver.window, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME));
     // A small move within the threshold makes the window set its cursor.
@@ -398,6 +418,66 @@ TEST(SaverFullScreen, AThreeDfxDriverDrawsInItsPanelAndKeepsRunning)
     EXPECT_LT(cursor.y, 480);
     EXPECT_TRUE(StaysRunning(saver.child, 500));
     EXPECT_FALSE(TraceHas("mouse moved")) << Trace();
+}
+
+void WriteDriver(const std::string& driver)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\GlimMex\\orbelle", 0,
+                                             nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+    RegSetValueExA(key, "Driver", 0, REG_SZ, reinterpret_cast<const BYTE*>(driver.c_str()),
+                   static_cast<DWORD>(driver.size() + 1));
+    RegCloseKey(key);
+}
+
+TEST(SaverFullScreen, ADriverThatFailsToLoadDrawsNothingCoversTheScreenAndStillCloses)
+{
+    const std::string text = support::TempDirectory() + "notgl.dll";
+    FILE* file = std::fopen(text.c_str(), "wb");
+    ASSERT_NE(nullptr, file);
+    std::fputs("This is a text file, not a library.\r\n", file);
+    std::fclose(file);
+    struct Row {
+        const char* what;
+        std::string driver;
+    } rows[] = {
+        {"a missing file", "C:\\nowhere\\nosuchgl.dll"},
+        {"a library that is no OpenGL driver", "user32.dll"},
+        {"a text file", text},
+        {"a 333-character path", "C:\\" + std::string(319, 'x') + "\\opengl.dll"},
+        {"a missing driver named like a 3dfx one", "C:\\nowhere\\3dfxvgl.dll"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        WriteDriver(row.driver);
+        FullScreen saver;
+        ASSERT_NE(nullptr, saver.window);
+        ASSERT_TRUE(robot::WaitFor([] { return TraceHas("frames stopped"); }, kWindowMs)) << Trace();
+        EXPECT_TRUE(StaysRunning(saver.child, 1000));
+        EXPECT_TRUE(Frames(Trace()).empty()) << Trace();
+        ExpectCoversTheScreen(saver.window);
+        robot::SendKey(saver.window, VK_SPACE);
+        EXPECT_EQ(0u, robot::WaitExit(saver.child, kExitMs));
+    }
+    DeleteFileA(text.c_str());
+}
+
+TEST(SaverFullScreen, ASecondSaverEndsAtOnceAndLeavesTheFlagSet)
+{
+    FullScreen first;
+    ASSERT_NE(nullptr, first.window);
+    ASSERT_TRUE(TraceHas("SPI_SCREENSAVERRUNNING 1: set")) << Trace();
+    robot::Child second = robot::Start("\"" + SaverPath() + "\" /s", TraceEnvironment());
+    EXPECT_EQ(0u, robot::WaitExit(second, kExitMs));
+    robot::Finish(second);
+    EXPECT_TRUE(TraceHas("another full-screen saver runs; this one ends")) << Trace();
+    EXPECT_TRUE(StaysRunning(first.child));
+    BOOL running = 77;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0));
+    EXPECT_EQ(TRUE, running);
+    EXPECT_FALSE(TraceHas("SPI_SCREENSAVERRUNNING 0")) << Trace();
+    robot::SendKey(first.window, VK_SPACE);
+    EXPECT_EQ(0u, robot::WaitExit(first.child, kExitMs));
 }
 
 TEST(SaverFullScreen, MovesRightAfterADisplayChangeAreIgnored)

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "robot.h"
 #include "saver/config/resource.h"
@@ -145,6 +146,35 @@ TEST(ConfigDialog, ShowsTheStoredValues)
     EXPECT_EQ(169, r.bottom);
     robot::Settle(d.child, 300);
     robot::WindowShot(d.window, support::ArtifactPath("config-driver.png"));
+    Finish(d, IDCANCEL);
+}
+
+// The up-down's range as (low, high).
+std::pair<int, int> SpinRange(HWND dialog)
+{
+    LRESULT range = SendMessageA(GetDlgItem(dialog, IDC_WAITSPIN), UDM_GETRANGE, 0, 0);
+    return {static_cast<short>(HIWORD(range)), static_cast<short>(LOWORD(range))};
+}
+
+TEST(ConfigDialog, TheWaitUpDownRunsOverTheChosenUnit)
+{
+    WriteDword(kKey, "Told3dfx", 1);
+    WriteDword(kShared, "Password Delay", 600);
+    WriteDword(kShared, "Password Delay Index", 1);
+    Dialog d = Open();
+    ASSERT_NE(nullptr, d.window);
+    struct Row {
+        const char* what;
+        int unit; // -1: as opened
+        int high;
+    } rows[] = {{"opened in minutes", -1, 60}, {"seconds chosen", 0, 3600}, {"minutes again", 1, 60}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.unit >= 0)
+            Choose(d.window, IDC_WAITUNIT, row.unit);
+        EXPECT_EQ(std::make_pair(0, row.high), SpinRange(d.window));
+    }
+    EXPECT_EQ("10", robot::ItemText(d.window, IDC_WAITTIME));
     Finish(d, IDCANCEL);
 }
 

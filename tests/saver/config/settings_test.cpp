@@ -27,12 +27,12 @@ TEST(SettingTable, EverySettingHasItsNameKindAndDefault)
     ASSERT_EQ(kSettingCount, static_cast<int>(std::size(cases)));
     for (int i = 0; i < kSettingCount; ++i) {
         SCOPED_TRACE(cases[i].name);
-        const SettingSpec& spec = *kOrbelleSettings[i];
-        EXPECT_STREQ(cases[i].name, spec.name);
-        EXPECT_EQ(cases[i].kind, spec.kind);
-        EXPECT_EQ(cases[i].def, spec.def);
+        const SettingInfo& info = *kOrbelleSettings[i];
+        EXPECT_STREQ(cases[i].name, info.name);
+        EXPECT_EQ(cases[i].kind, info.kind);
+        EXPECT_EQ(cases[i].def, info.def);
         if (cases[i].text) {
-            EXPECT_STREQ(cases[i].text, spec.textDefault);
+            EXPECT_STREQ(cases[i].text, info.textDefault);
         }
     }
     EXPECT_EQ(1, SpanMin(kNumber));
@@ -250,6 +250,9 @@ TEST(SharedValues, PasswordDelayUnits)
     EXPECT_EQ(120, DelayFromUnit(2, 1));
     EXPECT_EQ(3600, DelayFromUnit(1000000000, 1));
     EXPECT_EQ(0, DelayFromUnit(-5, 0));
+    EXPECT_EQ(3600, DelayUnitMost(0));
+    EXPECT_EQ(60, DelayUnitMost(1));
+    EXPECT_EQ(3600, DelayFromUnit(DelayUnitMost(1), 1)) << "the field's top is an hour in both units";
 }
 
 TEST(SharedValues, MouseSensitivityRanges)

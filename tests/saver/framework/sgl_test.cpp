@@ -299,102 +299,84 @@ LONG WINAPI FakeChangeDisplay(DEVMODEA* mode, DWORD flags)
     return (flags & CDS_TEST) ? gTestAnswer : DISP_CHANGE_SUCCESSFUL;
 }
 
-class DisplayModeTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        gCalls.clear();
-        gTestAnswer = DISP_CHANGE_SUCCESSFUL;
-        TSglPanel::SetDisplayChanger(&FakeChangeDisplay);
-        window_ = MakeWindow(320, 240);
+void ExpectCalls(const std::vector<ModeCall>& expected, const std::vector<ModeCall>& actual)
+{
+    ASSERT_EQ(expected.size(), actual.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(expected[i].record, actual[i].record);
+        EXPECT_EQ(expected[i].flags, actual[i].flags);
+        EXPECT_EQ(expected[i].fields, actual[i].fields);
+        if (!expected[i].record)
+            continue;
+        EXPECT_EQ(expected[i].width, actual[i].width);
+        EXPECT_EQ(expected[i].height, actual[i].height);
+        if (expected[i].fields & DM_BITSPERPEL) {
+            EXPECT_EQ(expected[i].bits, actual[i].bits);
+        }
     }
-    void TearDown() override
-    {
-        TSglPanel::SetDisplayChanger(nullptr);
-        DestroyWindow(window_);
+}
+
+// One panel's display-mode decisions, the platform call replaced: an
+// optional mode set beforehand, then the context for the requested mode.
+TEST(DisplayMode, TestsFirstAppliesFullScreenOnlyAndResetsWhatItChanged)
+{
+    const DWORD wh = DM_PELSWIDTH | DM_PELSHEIGHT;
+    const ModeCall test640 = {true, wh, 640, 480, 0, CDS_TEST};
+    const ModeCall apply640 = {true, wh, 640, 480, 0, CDS_FULLSCREEN};
+    const ModeCall restore = {false, 0, 0, 0, 0, 0};
+    struct Row {
+        const char* what;
+        LONG testAnswer;
+        int before[3]; // set first with ChangeScreenMode; -1 width: nothing
+        int request[3];
+        std::vector<ModeCall> calls; // made by creating the context
+        int mode[3];                 // the mode in force afterwards
+        std::vector<ModeCall> atEnd; // made when the panel goes
+    } rows[] = {
+        {"a mode is tested, then applied", DISP_CHANGE_SUCCESSFUL, {-1, -1, -1}, {640, 480, -1},
+         {test640, apply640}, {640, 480, -1}, {restore}},
+        {"all three values go into the record", DISP_CHANGE_SUCCESSFUL, {-1, -1, -1},
+         {800, 600, 16},
+         {{true, wh | DM_BITSPERPEL, 800, 600, 16, CDS_TEST},
+          {true, wh | DM_BITSPERPEL, 800, 600, 16, CDS_FULLSCREEN}},
+         {800, 600, 16}, {restore}},
+        {"a refused test is never applied", DISP_CHANGE_BADMODE, {-1, -1, -1}, {640, 480, 16},
+         {{true, wh | DM_BITSPERPEL, 640, 480, 16, CDS_TEST}}, {-1, -1, -1}, {}},
+        {"normal after a change restores the stored settings", DISP_CHANGE_SUCCESSFUL,
+         {640, 480, -1}, {-1, -1, -1}, {restore}, {-1, -1, -1}, {}},
+        {"the same mode again changes nothing", DISP_CHANGE_SUCCESSFUL, {640, 480, -1},
+         {640, 480, -1}, {}, {640, 480, -1}, {restore}},
+    };
+    TSglPanel::SetDisplayChanger(&FakeChangeDisplay);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        gCalls.clear();
+        gTestAnswer = row.testAnswer;
+        HWND window = MakeWindow(320, 240);
+        PanelOwner owner;
+        {
+            TSglPanel panel(window, &owner);
+            panel.SetglDriver("opengl32.dll");
+            if (row.before[0] != -1) {
+                panel.SetScreenDimensions(row.before[0], row.before[1], row.before[2]);
+                ASSERT_TRUE(panel.ChangeScreenMode());
+                gCalls.clear();
+            }
+            panel.SetScreenDimensions(row.request[0], row.request[1], row.request[2]);
+            ASSERT_TRUE(panel.GLHandleNeeded()) << "the saver runs in the current mode";
+            ExpectCalls(row.calls, gCalls);
+            int mode[3];
+            panel.CurrentMode(mode);
+            for (int i = 0; i < 3; ++i)
+                EXPECT_EQ(row.mode[i], mode[i]) << i;
+            gCalls.clear();
+        }
+        ExpectCalls(row.atEnd, gCalls);
+        DestroyWindow(window);
         sglFreeLibrary();
     }
-    HWND window_ = nullptr;
-    PanelOwner owner_;
-};
-
-TEST_F(DisplayModeTest, TestsFirstThenAppliesFullScreenOnlyAndResetsAtTheEnd)
-{
-    {
-        TSglPanel panel(window_, &owner_);
-        panel.SetglDriver("opengl32.dll");
-        panel.SetScreenDimensions(640, 480, -1);
-        ASSERT_TRUE(panel.GLHandleNeeded()) << owner_.error;
-        ASSERT_EQ(2u, gCalls.size());
-        EXPECT_EQ(static_cast<DWORD>(CDS_TEST), gCalls[0].flags);
-        EXPECT_EQ(static_cast<DWORD>(DM_PELSWIDTH | DM_PELSHEIGHT), gCalls[0].fields);
-        EXPECT_EQ(640u, gCalls[0].width);
-        EXPECT_EQ(480u, gCalls[0].height);
-        EXPECT_EQ(static_cast<DWORD>(CDS_FULLSCREEN), gCalls[1].flags);
-        EXPECT_EQ(gCalls[0].fields, gCalls[1].fields);
-        int mode[3];
-        panel.CurrentMode(mode);
-        EXPECT_EQ(640, mode[0]);
-        EXPECT_EQ(480, mode[1]);
-        EXPECT_EQ(-1, mode[2]);
-    }
-    // The panel's end restores the stored settings: no record, no flags.
-    ASSERT_EQ(3u, gCalls.size());
-    EXPECT_FALSE(gCalls[2].record);
-    EXPECT_EQ(0u, gCalls[2].flags);
-}
-
-TEST_F(DisplayModeTest, AllThreeValuesGoIntoTheRecord)
-{
-    TSglPanel panel(window_, &owner_);
-    panel.SetScreenDimensions(800, 600, 16);
-    ASSERT_TRUE(panel.ChangeScreenMode());
-    ASSERT_EQ(2u, gCalls.size());
-    EXPECT_EQ(static_cast<DWORD>(DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL), gCalls[0].fields);
-    EXPECT_EQ(16u, gCalls[0].bits);
-}
-
-TEST_F(DisplayModeTest, RefusedTestIsNeverApplied)
-{
-    gTestAnswer = DISP_CHANGE_BADMODE;
-    TSglPanel panel(window_, &owner_);
-    panel.SetglDriver("opengl32.dll");
-    panel.SetScreenDimensions(640, 480, 16);
-    ASSERT_TRUE(panel.GLHandleNeeded()) << "the saver runs in the current mode";
-    ASSERT_EQ(1u, gCalls.size());
-    EXPECT_EQ(static_cast<DWORD>(CDS_TEST), gCalls[0].flags);
-    int mode[3];
-    panel.CurrentMode(mode);
-    EXPECT_EQ(-1, mode[0]);
-    panel.InvalidateGLHandle();
-    EXPECT_EQ(1u, gCalls.size()) << "nothing to reset";
-}
-
-TEST_F(DisplayModeTest, NormalAfterAChangeRestoresTheStoredSettings)
-{
-    TSglPanel panel(window_, &owner_);
-    panel.SetglDriver("opengl32.dll");
-    panel.SetScreenDimensions(640, 480, -1);
-    ASSERT_TRUE(panel.ChangeScreenMode());
-    panel.SetScreenDimensions(-1, -1, -1);
-    ASSERT_TRUE(panel.GLHandleNeeded()) << owner_.error;
-    ASSERT_EQ(3u, gCalls.size());
-    EXPECT_FALSE(gCalls[2].record);
-    int mode[3];
-    panel.CurrentMode(mode);
-    EXPECT_EQ(-1, mode[0]);
-    EXPECT_EQ(-1, mode[1]);
-}
-
-TEST_F(DisplayModeTest, SameModeAgainChangesNothing)
-{
-    TSglPanel panel(window_, &owner_);
-    panel.SetglDriver("opengl32.dll");
-    panel.SetScreenDimensions(640, 480, -1);
-    ASSERT_TRUE(panel.ChangeScreenMode());
-    gCalls.clear();
-    ASSERT_TRUE(panel.GLHandleNeeded()) << owner_.error;
-    EXPECT_TRUE(gCalls.empty());
+    TSglPanel::SetDisplayChanger(nullptr);
 }
 
 TEST(DisplayModeUnderWine, OtherSizesAreRefusedAndTheSaverRunsInTheCurrentMode)

@@ -76,6 +76,22 @@ HWND MakeChild(HWND parent)
                            nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
+// A controller started with "/s", once its full-screen test form runs (or
+// after two seconds without).
+TScrControl* StartFullScreen()
+{
+    ScrRegisterFormClass("TTestSaverForm", &TTestForm::Make);
+    auto* control = new TScrControl("\"C:\\x\\orbelle.scr\" /s");
+    control->DebugLevel = dlFull; // not topmost: the test's own windows stay usable
+    control->Options = scoHandleInput | scoHandlePanelsAlso;
+    control->FormFullScreen = "TTestSaverForm";
+    for (int i = 0; i < 200 && !gScrSaver; ++i) {
+        Pump();
+        Sleep(10);
+    }
+    return control;
+}
+
 // A controller started with "/s" and its full-screen test form.
 class FormTest : public testing::Test {
 protected:
@@ -85,15 +101,7 @@ protected:
         DeleteFileA(trace_.c_str());
         ScrTraceToFile(trace_.c_str());
         ScrSetTraceLevel(tlUsr);
-        ScrRegisterFormClass("TTestSaverForm", &TTestForm::Make);
-        control_ = new TScrControl("\"C:\\x\\orbelle.scr\" /s");
-        control_->DebugLevel = dlFull; // not topmost: the test's own windows stay usable
-        control_->Options = scoHandleInput | scoHandlePanelsAlso;
-        control_->FormFullScreen = "TTestSaverForm";
-        for (int i = 0; i < 200 && !gScrSaver; ++i) {
-            Pump();
-            Sleep(10);
-        }
+        control_ = StartFullScreen();
         ASSERT_NE(nullptr, gScrSaver);
         form_ = gScrSaver;
         window_ = form_->Handle();
@@ -282,6 +290,87 @@ TEST_F(FormTest, ASecondControllerEndsTheProgram)
     EXPECT_EXIT({ TScrControl second("x.scr /s"); }, testing::ExitedWithCode(0), "");
     // The child of the death test traced to the same file.
     EXPECT_NE(std::string::npos, Trace().find("You can only have one ScrControl object!")) << Trace();
+}
+
+// The password path of the Windows 95 family, with the family check and the
+// system's password service replaced. A verification that fails is the user
+// moving the mouse while the password box shows, then cancelling it.
+int gVerifications = 0;
+bool gVerifierAnswer = false;
+POINT gMovedTo = {900, 700};
+
+bool Verifier(HWND)
+{
+    ++gVerifications;
+    SetCursorPos(gMovedTo.x, gMovedTo.y);
+    return gVerifierAnswer;
+}
+
+bool IsWindows95Family()
+{
+    return false;
+}
+
+bool IsNTFamily()
+{
+    return true;
+}
+
+void WriteValue(const char* key, const char* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY opened = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE,
+                                             nullptr, &opened, nullptr));
+    RegSetValueExA(opened, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(opened);
+}
+
+TEST(PasswordOnTheWindows95Family, AskedAfterTheDelayWhenTheSystemWantsIt)
+{
+    struct Row {
+        const char* what;
+        bool nt;
+        DWORD delaySeconds;
+        const char* usePassword; // as Windows 95 stores it: text
+        bool right;              // the password given
+        int asked;
+        bool closes;
+    } rows[] = {
+        {"the NT family guards the saver itself", true, 0, "1", false, 0, true},
+        {"within the password delay", false, 3600, "1", false, 0, true},
+        {"no password wanted", false, 0, "0", false, 0, true},
+        {"the right password", false, 0, "1", true, 1, true},
+        {"a wrong password", false, 0, "1", false, 1, false},
+    };
+    ScrSetPasswordVerifier(&Verifier);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ScrSetFamilyCheck(row.nt ? &IsNTFamily : &IsWindows95Family);
+        WriteValue("Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers", "Password Delay",
+                   REG_DWORD, &row.delaySeconds, sizeof row.delaySeconds);
+        WriteValue("Control Panel\\Desktop", "ScreenSaveUsePassword", REG_SZ, row.usePassword, 2);
+        gVerifications = 0;
+        gVerifierAnswer = row.right;
+        SetCursorPos(500, 400);
+        TScrControl* control = StartFullScreen();
+        ASSERT_NE(nullptr, gScrSaver);
+        HWND window = gScrSaver->Handle();
+        SendMessageA(window, WM_KEYDOWN, 'Q', 0);
+        Pump();
+        EXPECT_EQ(row.asked, gVerifications);
+        EXPECT_EQ(row.closes, control->Terminated());
+        if (!row.closes) {
+            EXPECT_FALSE(gScrSaver->InDialog());
+            // Where the mouse was left is the new start: no close there.
+            SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(gMovedTo.x, gMovedTo.y));
+            Pump();
+            EXPECT_FALSE(control->Terminated()) << "the start position is renewed";
+        }
+        delete control;
+        Pump();
+    }
+    ScrSetFamilyCheck(nullptr);
+    ScrSetPasswordVerifier(nullptr);
 }
 
 TEST_F(FormTest, DestroyingTheFullScreenWindowEndsTheRun)

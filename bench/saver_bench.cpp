@@ -1,0 +1,137 @@
+// Pacing benchmark: the saver's own full-screen mode (the controller, the
+// saver window, the Orbelle scene and its animation timer, at the default
+// settings of a fresh profile), measured for a while after a warm-up, then
+// ended. Prints one line: the process's CPU time as a share of one core, the
+// frames drawn per second, and the display server's CPU share when its
+// process is named. Not a test; its figures depend on the machine.
+//
+//   saver_bench [seconds]   (default 20)
+//   ORBELLE_BENCH_UNCAPPED=1      draws without the frame pacing (the
+//                                 benchmark's switch; the saver has none)
+//   ORBELLE_BENCH_DISPLAY_PID=N   the display server's process (read from
+//                                 /proc/N/stat through Wine's Z: drive)
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "common/owners.h"
+#include "common/text.h"
+#include "saver/config/registry.h"
+#include "saver/framework/control.h"
+#include "saver/framework/pacing.h"
+#include "saver/framework/saverform.h"
+
+namespace {
+
+const UINT kWarmUpMs = 3000;
+// Thread timers: the system chooses their identifiers.
+UINT_PTR gStartTimer = 0;
+
+struct Sample {
+    DWORD tick = 0;
+    double cpu = 0;           // seconds of this process
+    double displayCpu = -1;   // seconds of the display server; -1 unknown
+    unsigned long frames = 0;
+};
+
+Sample gStart;
+UINT gSeconds = 20;
+
+double Seconds(const FILETIME& time)
+{
+    ULARGE_INTEGER value;
+    value.LowPart = time.dwLowDateTime;
+    value.HighPart = time.dwHighDateTime;
+    return static_cast<double>(value.QuadPart) / 1e7;
+}
+
+double ProcessCpu()
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return 0;
+    return Seconds(kernel) + Seconds(user);
+}
+
+// utime + stime of a Linux process, in seconds (100 ticks a second).
+double DisplayCpu()
+{
+    char pid[32] = "";
+    if (!GetEnvironmentVariableA("ORBELLE_BENCH_DISPLAY_PID", pid, sizeof pid) || !pid[0])
+        return -1;
+    char path[64];
+    FormatText(path, sizeof path, "Z:\\proc\\%s\\stat", pid);
+    FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    char text[1024] = "";
+    DWORD got = 0;
+    if (!file || !ReadFile(file.Get(), text, sizeof text - 1, &got, nullptr))
+        return -1;
+    text[got] = '\0';
+    const char* field = std::strrchr(text, ')'); // the name may hold blanks
+    unsigned long long utime = 0, stime = 0;
+    if (!field || std::sscanf(field + 2, "%*c %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %llu %llu",
+                              &utime, &stime) != 2)
+        return -1;
+    return static_cast<double>(utime + stime) / 100.0;
+}
+
+Sample Take()
+{
+    Sample s;
+    s.tick = GetTickCount();
+    s.cpu = ProcessCpu();
+    s.displayCpu = DisplayCpu();
+    if (gScrSaver)
+        s.frames = static_cast<TSaverForm*>(gScrSaver)->Panel().Frames();
+    return s;
+}
+
+void Report(const Sample& end)
+{
+    double wall = (end.tick - gStart.tick) / 1000.0;
+    if (wall <= 0)
+        wall = 1;
+    std::printf("%-8s refresh %3u Hz, interval %2u ms: saver %5.1f %% of a core, %6.1f fps",
+                ScrSwapInterval() ? "paced" : "uncapped", ScrRefreshRate(), ScrFrameInterval(),
+                100.0 * (end.cpu - gStart.cpu) / wall, (end.frames - gStart.frames) / wall);
+    if (gStart.displayCpu >= 0 && end.displayCpu >= 0)
+        std::printf(", display server %5.1f %%", 100.0 * (end.displayCpu - gStart.displayCpu) / wall);
+    std::printf(" (%.1f s)\n", wall);
+    std::fflush(stdout);
+}
+
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    if (id == gStartTimer) {
+        gStart = Take();
+        SetTimer(nullptr, 0, gSeconds * 1000, &OnTimer);
+        return;
+    }
+    Report(Take());
+    if (gScrControl)
+        gScrControl->Terminate();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && std::atoi(argv[1]) > 0)
+        gSeconds = static_cast<UINT>(std::atoi(argv[1]));
+    char uncapped[8] = "";
+    GetEnvironmentVariableA("ORBELLE_BENCH_UNCAPPED", uncapped, sizeof uncapped);
+    ScrSetFramePacing(uncapped[0] != '1');
+    ScrRegisterFormClass("TSaverForm", &TSaverForm::Make);
+    TScrControl control("saver_bench.exe /s");
+    control.DebugLevel = dlRelease;
+    control.Options = scoHandleInput | scoHandlePanelsAlso;
+    control.FormFullScreen = "TSaverForm";
+    control.PrepareValues = &InitialiseRegistry;
+    // The controller's message loop dispatches the thread's timers.
+    gStartTimer = SetTimer(nullptr, 0, kWarmUpMs, &OnTimer);
+    return control.Run();
+}
