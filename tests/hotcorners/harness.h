@@ -26,6 +26,11 @@ int CountServiceWindows();
 // Runs the peer probe with its arguments and returns its exit code.
 DWORD Probe(const std::string& arguments);
 
+// Moves the real pointer there (through a point nearby: under Wine a first
+// absolute move straight to (0, 0) was seen to leave the X pointer where it
+// was while this process already reported it there).
+bool PointerTo(POINT screen);
+
 // "Mouse Corners" as a REG_SZ of four codes and a zero.
 void SetCornerCodes(const char* codes);
 // HKCU\Control Panel\Desktop\ScreenSaveActive as stored ("" when absent).
