@@ -11,6 +11,9 @@ using EnumDisplayMonitorsFn = BOOL(WINAPI*)(HDC, LPCRECT, MONITORENUMPROC, LPARA
 // One per service, hung on the service window as its user data.
 struct ServiceRecord final : SaverSystem {
     HWND window = nullptr;
+    // Set while the start runs: a close that arrives then (a message sent
+    // to the window while the start itself sends) waits for its end.
+    bool starting = true;
     MenuOwner trayMenu;
     UINT_PTR timer = 0;
     CornerWatch watch;
