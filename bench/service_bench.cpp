@@ -29,10 +29,12 @@ double Now()
     return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-double CpuSeconds(HANDLE process)
+// The CPU time of a program's main thread (the service's thread in its
+// host); Wine gives no process times of other processes, but thread times.
+double CpuSeconds(HANDLE thread)
 {
     FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
+    if (!GetThreadTimes(thread, &created, &exited, &kernel, &user))
         return 0;
     auto seconds = [](FILETIME f) {
         return (static_cast<double>(f.dwHighDateTime) * 4294967296.0 + f.dwLowDateTime) / 1e7;
@@ -109,11 +111,11 @@ bool MeasureProcesses(double seconds)
     if (ok) {
         Sleep(3000); // past the start-up of both
         double start = Now();
-        double serviceStart = CpuSeconds(service.hProcess), idleStart = CpuSeconds(idle.hProcess);
+        double serviceStart = CpuSeconds(service.hThread), idleStart = CpuSeconds(idle.hThread);
         Sleep(static_cast<DWORD>(seconds * 1000));
         double wall = Now() - start;
-        double serviceCpu = CpuSeconds(service.hProcess) - serviceStart;
-        double idleCpu = CpuSeconds(idle.hProcess) - idleStart;
+        double serviceCpu = CpuSeconds(service.hThread) - serviceStart;
+        double idleCpu = CpuSeconds(idle.hThread) - idleStart;
         std::printf("%-30s %9s %12s %14s\n", "process", "wall s", "cpu ms", "% of one core");
         std::printf("%-30s %9.1f %12.1f %14.4f\n", "service (rundll32, RunService)", wall,
                     serviceCpu * 1000, 100 * serviceCpu / wall);
