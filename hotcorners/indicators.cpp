@@ -166,20 +166,6 @@ LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void RegisterCoverClass()
-{
-    WNDCLASSEXA existing = {};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExA(gModule, kCoverClass, &existing))
-        return;
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = CoverWindowProc;
-    wc.hInstance = gModule;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = kCoverClass;
-    RegisterClassExA(&wc);
-}
 
 void ShowTrayMenu(ServiceRecord& service)
 {
@@ -328,7 +314,7 @@ bool BuildTrayMenu(ServiceRecord& service)
 
 bool CreateCoverWindow(ServiceRecord& service)
 {
-    RegisterCoverClass();
+    RegisterWindowClass(gModule, kCoverClass, CoverWindowProc, nullptr);
     service.cover = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kCoverClass, "Quadrix",
                                     WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, gModule, nullptr);
     if (!service.cover)

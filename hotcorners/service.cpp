@@ -299,20 +299,26 @@ bool IsScreenSaverRunning()
     return HasSaverRunningFlag();
 }
 
-void RegisterServiceClass(HINSTANCE module)
+void RegisterWindowClass(HINSTANCE module, const char* name, WNDPROC procedure, HBRUSH background)
 {
     WNDCLASSEXA existing = {};
     existing.cbSize = sizeof existing;
-    if (GetClassInfoExA(module, kServiceClass, &existing))
+    if (GetClassInfoExA(module, name, &existing))
         return;
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = ServiceWindowProc;
+    wc.lpfnWndProc = procedure;
     wc.hInstance = module;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = kServiceClass;
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
     RegisterClassExA(&wc);
+}
+
+void RegisterServiceClass(HINSTANCE module)
+{
+    RegisterWindowClass(module, kServiceClass, ServiceWindowProc,
+                        static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 }
 
 void ServiceMain()

@@ -63,5 +63,9 @@ bool BuildTrayMenu(ServiceRecord& service);
 bool CreateCoverWindow(ServiceRecord& service);
 void DestroyCoverWindow(ServiceRecord& service);
 
+// Registers a window class of the module's (arrow cursor) unless this
+// process has it already.
+void RegisterWindowClass(HINSTANCE module, const char* name, WNDPROC procedure, HBRUSH background);
+
 // True when a screen saver runs now.
 bool IsScreenSaverRunning();

@@ -63,6 +63,17 @@ bool WaitForSwitch(const char* stored)
 
 const POINT kMiddle = {512, 384};
 
+// A second service finds the first and ends at once, leaving it be.
+void ExpectSecondServiceEnds(const ServiceProcess& first)
+{
+    robot::Child second = hc::StartEntry("RunService");
+    EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), robot::WaitExit(second, hc::kExitTimeout));
+    robot::Finish(second);
+    EXPECT_EQ(1, hc::CountServiceWindows());
+    EXPECT_EQ(first.window, FindWindowA("QuadrixService", "QuadrixService"));
+    EXPECT_EQ(static_cast<DWORD>(STILL_ACTIVE), robot::WaitExit(first.child(), 0));
+}
+
 TEST(Service, RunsOnceAndTellsPeersWhileItRuns)
 {
     hc::InstallModule();
@@ -72,13 +83,7 @@ TEST(Service, RunsOnceAndTellsPeersWhileItRuns)
         ASSERT_NE(nullptr, first.window);
         EXPECT_EQ(1u, hc::Probe("detect"));
 
-        // A second service finds the first and ends at once, leaving it be.
-        robot::Child second = hc::StartEntry("RunService");
-        EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), robot::WaitExit(second, hc::kExitTimeout));
-        robot::Finish(second);
-        EXPECT_EQ(1, hc::CountServiceWindows());
-        EXPECT_EQ(first.window, FindWindowA("QuadrixService", "QuadrixService"));
-        EXPECT_EQ(static_cast<DWORD>(STILL_ACTIVE), robot::WaitExit(first.child(), 0));
+        ExpectSecondServiceEnds(first);
 
         // WM_CLOSE ends the service and its host.
         EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), first.Close());
@@ -103,10 +108,7 @@ TEST(Service, StartsAfterAPeerDiedHoldingTheServiceMutex)
     ServiceProcess service;
     ASSERT_NE(nullptr, service.window);
     EXPECT_EQ(1u, hc::Probe("detect"));
-    robot::Child second = hc::StartEntry("RunService");
-    EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), robot::WaitExit(second, hc::kExitTimeout));
-    robot::Finish(second);
-    EXPECT_EQ(1, hc::CountServiceWindows());
+    ExpectSecondServiceEnds(service);
 }
 
 TEST(Service, StartsAgainAfterItsHostWasKilled)
