@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <new>
+#include <utility>
 
 #include "hotcorners/entries.h"
 #include "hotcorners/extension.h"
@@ -24,21 +25,39 @@ namespace {
 
 // Every object of the module counts itself; the first one in keeps COM
 // initialised on its thread until the count is back at 0.
+bool gComEntered = false;
+
 class CountedObject {
 public:
     CountedObject()
     {
         if (ObjectCount == 0)
-            EnterCom();
+            gComEntered = EnterCom();
         ++ObjectCount;
     }
     ~CountedObject()
     {
-        if (--ObjectCount == 0)
+        if (--ObjectCount == 0 && std::exchange(gComEntered, false))
             CoUninitialize();
     }
     CountedObject(const CountedObject&) = delete;
     CountedObject& operator=(const CountedObject&) = delete;
+};
+
+// The reference count of one object; the last Release frees it.
+template <typename Object> class References {
+public:
+    ULONG Add() { return static_cast<ULONG>(++count_); }
+    ULONG Drop(Object* object)
+    {
+        LONG left = --count_;
+        if (left == 0)
+            delete object;
+        return static_cast<ULONG>(left);
+    }
+
+private:
+    LONG count_ = 0;
 };
 
 template <typename Interface> HRESULT Give(Interface* object, void** out)
@@ -62,14 +81,8 @@ public:
             return Give(static_cast<IShellPropSheetExt*>(this), out);
         return E_NOINTERFACE;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        LONG left = --references_;
-        if (left == 0)
-            delete this;
-        return static_cast<ULONG>(left);
-    }
+    STDMETHODIMP_(ULONG) AddRef() override { return references_.Add(); }
+    STDMETHODIMP_(ULONG) Release() override { return references_.Drop(this); }
 
     // IShellExtInit: the page needs nothing of the folder or selection.
     STDMETHODIMP Initialize(LPCITEMIDLIST, IDataObject*, HKEY) override
@@ -99,7 +112,7 @@ public:
     STDMETHODIMP ReplacePage(EXPPS, LPFNSVADDPROPSHEETPAGE, LPARAM) override { return S_OK; }
 
 private:
-    LONG references_ = 0;
+    References<HotCornersExtension> references_;
 };
 
 class ClassFactory final : public IClassFactory, private CountedObject {
@@ -113,14 +126,8 @@ public:
             return Give(static_cast<IClassFactory*>(this), out);
         return E_NOINTERFACE;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        LONG left = --references_;
-        if (left == 0)
-            delete this;
-        return static_cast<ULONG>(left);
-    }
+    STDMETHODIMP_(ULONG) AddRef() override { return references_.Add(); }
+    STDMETHODIMP_(ULONG) Release() override { return references_.Drop(this); }
 
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override
     {
@@ -145,7 +152,7 @@ public:
     }
 
 private:
-    LONG references_ = 0;
+    References<ClassFactory> references_;
 };
 
 } // namespace

@@ -80,9 +80,10 @@ void RunDialogEntry(HWND caller, const char* command, DialogMode mode, bool inte
     if (!CheckDirectory(caller))
         return;
     SetTitleUnlessAsked(caller, command);
-    EnterCom();
+    bool com = EnterCom();
     ShowSettingsDialog(caller, mode, interactive);
-    CoUninitialize();
+    if (com)
+        CoUninitialize();
 }
 
 } // namespace
@@ -124,12 +125,13 @@ void SetTitleUnlessAsked(HWND caller, const char* command)
     SetTitle(caller);
 }
 
-void EnterCom()
+bool EnterCom()
 {
-    CoInitialize(nullptr);
+    bool entered = SUCCEEDED(CoInitialize(nullptr));
     ComPtr<IShellLinkA> probe;
     CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                      probe.ReceiveVoid());
+    return entered;
 }
 
 void StopServiceAndWait()
@@ -155,9 +157,10 @@ void CALLBACK TerminateService(HWND caller, HINSTANCE, LPSTR, int)
 {
     if (!CheckDirectory(caller))
         return;
-    EnterCom();
+    bool com = EnterCom();
     StopServiceAndWait();
-    CoUninitialize();
+    if (com)
+        CoUninitialize();
 }
 
 void CALLBACK RunDialog(HWND caller, HINSTANCE, LPSTR command, int)
@@ -185,9 +188,10 @@ void CALLBACK RunAboutDialog(HWND caller, HINSTANCE, LPSTR command, int)
     if (!CheckDirectory(caller))
         return;
     SetTitleUnlessAsked(caller, command);
-    EnterCom();
+    bool com = EnterCom();
     ShowAboutDialog(caller);
-    CoUninitialize();
+    if (com)
+        CoUninitialize();
 }
 
 } // extern "C"

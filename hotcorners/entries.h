@@ -14,6 +14,7 @@ void SetTitleUnlessAsked(HWND caller, const char* command);
 void SetTitle(HWND caller);
 
 // CoInitialize, then a probe of the shell-link class that loads the shell's
-// COM server early; a failed probe changes nothing. Paired with
-// CoUninitialize.
-void EnterCom();
+// COM server early; a failed probe changes nothing. True when COM was
+// initialised here: only then is it paired with CoUninitialize (a thread the
+// host initialised otherwise keeps its own).
+bool EnterCom();

@@ -9,9 +9,10 @@ extern "C" void CALLBACK RunService(HWND caller, HINSTANCE, LPSTR, int)
     if (!CheckDirectory(caller))
         return;
     SetTitle(caller);
-    EnterCom();
+    bool com = EnterCom();
     ServiceMain();
-    CoUninitialize();
+    if (com)
+        CoUninitialize();
 }
 
 // For the screen saver: 1 while a corner watch service runs in any process.

@@ -69,11 +69,13 @@ void SetTrayIcon(ServiceRecord& service, DWORD operation, int state)
     Shell_NotifyIconA(operation, &data);
 }
 
-// Makes the windows below the rectangle repaint it, wiping a mark off.
+// Makes the windows below the rectangle repaint it, wiping a mark off. The
+// cover comes to the top without activation: the user's window keeps the
+// keyboard.
 void RepaintBelow(HWND cover, const RECT& rect)
 {
-    BringWindowToTop(cover);
-    MoveWindow(cover, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+    SetWindowPos(cover, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left,
+                 rect.bottom - rect.top, SWP_NOACTIVATE);
     MoveWindow(cover, 0, 0, 0, 0, TRUE);
 }
 
@@ -164,20 +166,6 @@ LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void RegisterCoverClass()
-{
-    WNDCLASSEXA existing = {};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExA(gModule, kCoverClass, &existing))
-        return;
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = CoverWindowProc;
-    wc.hInstance = gModule;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = kCoverClass;
-    RegisterClassExA(&wc);
-}
 
 void ShowTrayMenu(ServiceRecord& service)
 {
@@ -326,13 +314,15 @@ bool BuildTrayMenu(ServiceRecord& service)
 
 bool CreateCoverWindow(ServiceRecord& service)
 {
-    RegisterCoverClass();
+    RegisterWindowClass(gModule, kCoverClass, CoverWindowProc, nullptr);
     service.cover = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kCoverClass, "Quadrix",
-                                    WS_POPUP | WS_VISIBLE, 0, 0, 0, 0, nullptr, nullptr, gModule,
-                                    nullptr);
+                                    WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, gModule, nullptr);
     if (!service.cover)
         return false;
     SetWindowLongPtrA(service.cover, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&service));
+    // Shown without activation: created visible, it would take the keyboard
+    // (and the foreground) from whatever the user was doing.
+    ShowWindow(service.cover, SW_SHOWNA);
     return true;
 }
 

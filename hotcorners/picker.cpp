@@ -21,12 +21,6 @@ struct PickerResources {
 };
 PickerResources gPicker;
 
-HBITMAP LoadArt(GdiObject* owner, int id)
-{
-    owner->Reset(LoadImageA(gModule, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
-    return static_cast<HBITMAP>(owner->Get());
-}
-
 // Items "Default", "Now", "Never" with the corner in the high byte of their ids.
 HMENU MakeCornerMenu(int corner)
 {
@@ -134,15 +128,10 @@ void LoadPickerResources()
     RegisterMonitorClass();
     for (int corner = 0; corner < picker::kCorners; ++corner)
         gPicker.menus[corner].Reset(MakeCornerMenu(corner));
-    PickerArt& art = gPicker.art;
-    art.monitor = LoadArt(&gPicker.bitmaps[0], IDB_MONITOR);
-    art.markers[0] = LoadArt(&gPicker.bitmaps[1], IDB_MARKER_DEFAULT);
-    art.markers[1] = LoadArt(&gPicker.bitmaps[2], IDB_MARKER_NOW);
-    art.markers[2] = LoadArt(&gPicker.bitmaps[3], IDB_MARKER_NEVER);
-    MeasurePickerArt(&art);
-    char anchors[kAnchorTextSize];
-    if (LoadStringA(gModule, IDS_MARKER_ANCHORS, anchors, sizeof anchors) > 0)
-        picker::LayoutFromAnchors(anchors, art.markerWidth, art.markerHeight, &art.layout);
+    const int ids[] = {IDB_MONITOR, IDB_MARKER_DEFAULT, IDB_MARKER_NOW, IDB_MARKER_NEVER};
+    char anchors[kAnchorTextSize] = "";
+    LoadStringA(gModule, IDS_MARKER_ANCHORS, anchors, sizeof anchors);
+    LoadPickerArt(gModule, ids, gPicker.bitmaps, anchors, &gPicker.art);
     gPicker.loaded = true;
 }
 

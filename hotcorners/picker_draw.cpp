@@ -55,15 +55,26 @@ void DrawMarkers(HDC canvas, HDC scratch, const PickerArt& art, const char codes
 
 } // namespace
 
-bool MeasurePickerArt(PickerArt* art)
+bool LoadPickerArt(HINSTANCE instance, const int ids[4], GdiObject bitmaps[4], const char* anchors,
+                   PickerArt* art)
 {
+    HBITMAP loaded[4];
+    for (int i = 0; i < 4; ++i) {
+        bitmaps[i].Reset(LoadImageA(instance, MAKEINTRESOURCEA(ids[i]), IMAGE_BITMAP, 0, 0, 0));
+        loaded[i] = static_cast<HBITMAP>(bitmaps[i].Get());
+    }
+    *art = PickerArt();
+    art->monitor = loaded[0];
+    for (int i = 0; i < 3; ++i)
+        art->markers[i] = loaded[i + 1];
     SIZE monitor = BitmapSize(art->monitor);
     SIZE marker = BitmapSize(art->markers[0]);
     art->width = monitor.cx / 2;
     art->height = monitor.cy;
     art->markerWidth = marker.cx;
     art->markerHeight = marker.cy;
-    return art->monitor && art->markers[0] && art->markers[1] && art->markers[2];
+    picker::LayoutFromAnchors(anchors, marker.cx, marker.cy, &art->layout);
+    return loaded[0] && loaded[1] && loaded[2] && loaded[3];
 }
 
 void PaintPicker(HDC target, const PickerArt& art, const char codes[picker::kCorners],

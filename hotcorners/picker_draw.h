@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include "common/owners.h"
 #include "hotcorners/picker_geometry.h"
 
 // The artwork, owned by the caller. monitor is twice as wide as the picture:
@@ -18,8 +19,12 @@ struct PickerArt {
     picker::Layout layout;
 };
 
-// Measures the bitmaps into art's sizes; false when one is missing.
-bool MeasurePickerArt(PickerArt* art);
+// Loads the monitor and the Default, Now and Never markers (bitmap ids in
+// that order) from instance into bitmaps, and lays them out in art with the
+// anchor string of the markers (see picker::LayoutFromAnchors). False when a
+// bitmap is missing.
+bool LoadPickerArt(HINSTANCE instance, const int ids[4], GdiObject bitmaps[4], const char* anchors,
+                   PickerArt* art);
 
 // Paints a control's client area through target: what lies under it, the monitor, the desktop
 // colour on its screen, the marker of each corner's code, checkered in the

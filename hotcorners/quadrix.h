@@ -41,7 +41,7 @@ void RegisterServiceClass(HINSTANCE module);
 void FreePickerResources();
 
 // The service slot, under the service mutex. GetServiceWindow waits at most
-// 2000 ms (0 on time-out, without holding); a process that holds it already
+// 2000 ms (0 on time-out, without holding); a thread that holds it already
 // counts one more hold. Every call is paired with ReleaseServiceWindow.
 HWND GetServiceWindow();
 void ReleaseServiceWindow();

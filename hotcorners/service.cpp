@@ -32,11 +32,23 @@ BOOL CALLBACK ExtendCornersToMonitors(HMONITOR, HDC, LPRECT rect, LPARAM data)
     return TRUE;
 }
 
+// The desktop is a visible popup the size of the screen too, and it is the
+// foreground window once the user clicks on it: it is no full-screen program.
+bool IsDesktop(HWND window)
+{
+    // Looked up each time: asked only while the pointer is in a corner.
+    using GetShellWindowFn = HWND(WINAPI*)();
+    auto getShellWindow = reinterpret_cast<GetShellWindowFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"),
+                                                    "GetShellWindow")));
+    return window == GetDesktopWindow() || (getShellWindow && window == getShellWindow());
+}
+
 bool IsForegroundFullScreen(long cx, long cy)
 {
     HWND foreground = GetForegroundWindow();
     RECT rect;
-    if (!foreground || !GetWindowRect(foreground, &rect))
+    if (!foreground || IsDesktop(foreground) || !GetWindowRect(foreground, &rect))
         return false;
     DWORD style = static_cast<DWORD>(GetWindowLongA(foreground, GWL_STYLE));
     return IsFullScreenStyleAndRect(style, rect.left, rect.top, rect.right, rect.bottom, cx, cy);
@@ -75,7 +87,7 @@ void FindMonitorEnumerator(ServiceRecord& service)
         service.user32.Reset();
 }
 
-bool StartService(HWND window)
+bool BeginService(HWND window)
 {
     ServiceRecord* service = new (std::nothrow) ServiceRecord;
     if (!service)
@@ -94,6 +106,7 @@ bool StartService(HWND window)
     Notify(window, WM_HOTCORNERS, HC_SERVICE_STARTED, 0);
     ServiceSetShowIcon(*service, ReadOption(kOptionTrayIcon));
     ServiceSetShowFeedback(*service, ReadOption(kOptionFeedback));
+    service->starting = false;
     return true;
 }
 
@@ -101,19 +114,17 @@ void EndService(HWND window, ServiceRecord* service)
 {
     if (!service)
         return; // its start failed: nothing was announced or shown
-    {
-        // A service that ends in a Never corner would otherwise leave screen
-        // saving off for good: the switch was stored in the user's profile.
-        RestoreSaver(service->watch, *service, false);
-        if (service->iconShown)
-            RemoveTrayIcon(*service);
-        if (service->feedbackShown) {
-            ShowFeedbackMark(*service, kStateIdle, kNoCorner);
-            RemoveFeedback(window);
-        }
-        service->markBitmap.Reset();
-        DestroyCoverWindow(*service);
+    // A service that ends in a Never corner would otherwise leave screen
+    // saving off for good: the switch was stored in the user's profile.
+    RestoreSaver(service->watch, *service, false);
+    if (service->iconShown)
+        RemoveTrayIcon(*service);
+    if (service->feedbackShown) {
+        ShowFeedbackMark(*service, kStateIdle, kNoCorner);
+        RemoveFeedback(window);
     }
+    service->markBitmap.Reset();
+    DestroyCoverWindow(*service);
     Notify(window, WM_HOTCORNERS, HC_SERVICE_ENDED, 0);
     RemoveNotify(window);
     KillTimer(window, kTickTimer);
@@ -160,7 +171,7 @@ ServiceRecord* RecordOf(HWND window)
 LRESULT CALLBACK ServiceWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_CREATE)
-        return StartService(window) ? 0 : -1;
+        return BeginService(window) ? 0 : -1;
     ServiceRecord* service = RecordOf(window);
     if (message == WM_DESTROY) {
         EndService(window, service);
@@ -169,6 +180,12 @@ LRESULT CALLBACK ServiceWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     if (!service)
         return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
+    case WM_CLOSE:
+        if (service->starting) {
+            PostMessageA(window, WM_CLOSE, 0, 0);
+            return 0;
+        }
+        break;
     case WM_HOTCORNERS: {
         LRESULT answer = 0;
         if (OnHotCorners(*service, wParam, lParam, &answer))
@@ -282,20 +299,26 @@ bool IsScreenSaverRunning()
     return HasSaverRunningFlag();
 }
 
-void RegisterServiceClass(HINSTANCE module)
+void RegisterWindowClass(HINSTANCE module, const char* name, WNDPROC procedure, HBRUSH background)
 {
     WNDCLASSEXA existing = {};
     existing.cbSize = sizeof existing;
-    if (GetClassInfoExA(module, kServiceClass, &existing))
+    if (GetClassInfoExA(module, name, &existing))
         return;
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = ServiceWindowProc;
+    wc.lpfnWndProc = procedure;
     wc.hInstance = module;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = kServiceClass;
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
     RegisterClassExA(&wc);
+}
+
+void RegisterServiceClass(HINSTANCE module)
+{
+    RegisterWindowClass(module, kServiceClass, ServiceWindowProc,
+                        static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 }
 
 void ServiceMain()

@@ -11,6 +11,9 @@ using EnumDisplayMonitorsFn = BOOL(WINAPI*)(HDC, LPCRECT, MONITORENUMPROC, LPARA
 // One per service, hung on the service window as its user data.
 struct ServiceRecord final : SaverSystem {
     HWND window = nullptr;
+    // Set while the start runs: a close that arrives then (a message sent
+    // to the window while the start itself sends) waits for its end.
+    bool starting = true;
     MenuOwner trayMenu;
     UINT_PTR timer = 0;
     CornerWatch watch;
@@ -59,6 +62,10 @@ void PaintDiagnostics(const ServiceRecord& service);
 bool BuildTrayMenu(ServiceRecord& service);
 bool CreateCoverWindow(ServiceRecord& service);
 void DestroyCoverWindow(ServiceRecord& service);
+
+// Registers a window class of the module's (arrow cursor) unless this
+// process has it already.
+void RegisterWindowClass(HINSTANCE module, const char* name, WNDPROC procedure, HBRUSH background);
 
 // True when a screen saver runs now.
 bool IsScreenSaverRunning();

@@ -27,12 +27,21 @@ constexpr DWORD kServiceTimeoutMs = 2000;
 constexpr DWORD kListTimeoutMs = 1000;
 constexpr DWORD kDialogTimeoutMs = 1000;
 
-// Per process: the mutex handles and how often this process holds the
-// service mutex (code that holds it may take it again without waiting).
+// Per process: the mutex handles, and which thread of this process holds
+// the service mutex and how often (code that holds it may take it again
+// without waiting). A mutex belongs to a thread: a count shared by all
+// threads would let a second thread pass without waiting and then release
+// a mutex it does not own, which leaves it held for good.
 KernelHandle gServiceMutex;
 KernelHandle gListMutex;
 KernelHandle gDialogMutex;
+volatile DWORD gServiceHolder;
 LONG gServiceHolds;
+
+bool HoldsServiceMutex()
+{
+    return gServiceHolds > 0 && gServiceHolder == GetCurrentThreadId();
+}
 
 HWND AsWindow(WindowId id) { return reinterpret_cast<HWND>(id); }
 WindowId AsId(HWND window) { return reinterpret_cast<WindowId>(window); }
@@ -83,9 +92,10 @@ void OpenSharedMutexes()
 
 void CloseSharedMutexes()
 {
-    if (gServiceHolds > 0 && gServiceMutex)
+    if (HoldsServiceMutex() && gServiceMutex)
         ReleaseMutex(gServiceMutex.Get());
     gServiceHolds = 0;
+    gServiceHolder = 0;
     gServiceMutex.Reset();
     gListMutex.Reset();
     gDialogMutex.Reset();
@@ -95,11 +105,13 @@ HWND GetServiceWindow()
 {
     if (!gServiceMutex)
         return nullptr;
-    if (gServiceHolds == 0) {
+    if (!HoldsServiceMutex()) {
         // A holder that died leaves the mutex abandoned: ours all the same.
         DWORD wait = WaitForSingleObject(gServiceMutex.Get(), kServiceTimeoutMs);
         if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED)
             return nullptr;
+        gServiceHolder = GetCurrentThreadId();
+        gServiceHolds = 0;
     }
     ++gServiceHolds;
     // A service that was killed never cleared its slot; a window that is gone
@@ -111,10 +123,12 @@ HWND GetServiceWindow()
 
 void ReleaseServiceWindow()
 {
-    if (gServiceHolds == 0)
+    if (!HoldsServiceMutex())
         return;
-    if (--gServiceHolds == 0)
+    if (--gServiceHolds == 0) {
+        gServiceHolder = 0;
         ReleaseMutex(gServiceMutex.Get());
+    }
 }
 
 void SetServiceWindowSlot(HWND window)

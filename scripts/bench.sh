@@ -2,7 +2,8 @@
 # bench.sh [SECONDS]: builds the x64 tree and runs the frame benchmark under
 # 64-bit Wine the way the tests run programs (fresh prefix, private 1024x768
 # Xvfb, Mesa llvmpipe), printing one table row per case. SECONDS is each
-# timed round's length (default 0.6). The figures and how to read them:
+# timed round's length (default 0.6). Then the hot-corners service's cost
+# (bench/service_bench.cpp, a minute). The figures and how to read them:
 # docs/bench.md.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -29,3 +30,6 @@ saver_round() { # UNCAPPED
 echo "saver full screen, default settings, ${SAVER_SECONDS:-20} s:"
 saver_round 0
 saver_round 1
+# The hot-corners service: a minute of idle ticks, then one tick in-process.
+echo
+WINE_TIMEOUT=${WINE_TIMEOUT:-900} "$root/scripts/wine-exec.sh" "$root/build/x64/service_bench.exe"

@@ -29,21 +29,10 @@ char* BoundCodes(HWND control)
     return reinterpret_cast<char*>(GetWindowLongPtrA(control, GWLP_USERDATA));
 }
 
-HBITMAP LoadArt(HINSTANCE instance, GdiObject* owner, int id)
-{
-    owner->Reset(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
-    return static_cast<HBITMAP>(owner->Get());
-}
-
 void LoadCornerArt(HINSTANCE instance)
 {
-    PickerArt& art = gArt.art;
-    art.monitor = LoadArt(instance, &gArt.bitmaps[0], IDB_CORNER_MONITOR);
-    art.markers[0] = LoadArt(instance, &gArt.bitmaps[1], IDB_CORNER_DEFAULT);
-    art.markers[1] = LoadArt(instance, &gArt.bitmaps[2], IDB_CORNER_NOW);
-    art.markers[2] = LoadArt(instance, &gArt.bitmaps[3], IDB_CORNER_NEVER);
-    if (MeasurePickerArt(&art))
-        picker::LayoutFromAnchors(kAnchors, art.markerWidth, art.markerHeight, &art.layout);
+    const int ids[] = {IDB_CORNER_MONITOR, IDB_CORNER_DEFAULT, IDB_CORNER_NOW, IDB_CORNER_NEVER};
+    LoadPickerArt(instance, ids, gArt.bitmaps, kAnchors, &gArt.art);
 }
 
 // The menu at the marker under the point, the current choice checked.

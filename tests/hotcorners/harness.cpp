@@ -47,6 +47,13 @@ DWORD Probe(const std::string& arguments)
     return code;
 }
 
+bool PointerTo(POINT screen)
+{
+    POINT nearby = {screen.x < 512 ? screen.x + 40 : screen.x - 40,
+                  screen.y < 384 ? screen.y + 40 : screen.y - 40};
+    return robot::MoveMouse(nearby) && robot::MoveMouse(screen);
+}
+
 void SetCornerCodes(const char* codes)
 {
     HKEY key;

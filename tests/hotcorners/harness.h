@@ -7,6 +7,7 @@
 #include <string>
 
 #include "robot.h"
+#include "support.h"
 
 namespace hc {
 
@@ -26,6 +27,11 @@ int CountServiceWindows();
 // Runs the peer probe with its arguments and returns its exit code.
 DWORD Probe(const std::string& arguments);
 
+// Moves the real pointer there (through a point nearby: under Wine a first
+// absolute move straight to (0, 0) was seen to leave the X pointer where it
+// was while this process already reported it there).
+bool PointerTo(POINT screen);
+
 // "Mouse Corners" as a REG_SZ of four codes and a zero.
 void SetCornerCodes(const char* codes);
 // HKCU\Control Panel\Desktop\ScreenSaveActive as stored ("" when absent).
@@ -33,23 +39,7 @@ std::string StoredSaverSwitch();
 // FeedbackState (low word) and corner (high word) of the service, or -1.
 long ServiceState(HWND service);
 
-// Dispatches this thread's messages until predicate holds or the time is up.
-template <typename Predicate> bool PumpUntil(Predicate predicate, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (predicate())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
+using support::PumpUntil;
 inline void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
 
 } // namespace hc

@@ -57,9 +57,9 @@ void RunModuleEntry(const std::string& module, const char* entry)
     robot::Finish(child);
 }
 
-// The hot corners after the installation: the service running, its feedback
-// mark in the top-right corner (Never unless the user chose otherwise), and
-// the settings dialog.
+// The hot corners after the installation: the service running, the settings
+// dialog making the top-right corner a Never corner, and the service's
+// feedback mark there while the pointer rests in it.
 void ShowHotCorners(const std::string& directory)
 {
     char windows[MAX_PATH];
@@ -76,23 +76,30 @@ void ShowHotCorners(const std::string& directory)
         return;
     }
     std::printf("hot corners: the service runs\n");
+
+    // The settings dialog, where the user makes the top-right corner a
+    // Never corner (the picker's marker menu: Default, Now, Never).
+    robot::Child dialog = robot::Start("rundll32.exe " + module + ",RunDialog");
+    if (HWND settings = robot::WaitForDialog("Hot Corners", kTimeout, dialog.id)) {
+        robot::Settle(dialog);
+        robot::Click(GetDlgItem(settings, 1012), {150, 25});
+        robot::ChooseMenuItem(2, kTimeout);
+        robot::Settle(dialog);
+        std::printf("dialog \"Hot Corners\", top-right corner Never: %s\n",
+                    Shot(directory, "3-hot-corners-settings.png").c_str());
+        robot::Press(settings, IDOK);
+        robot::WaitExit(dialog, kTimeout);
+    }
+    robot::Finish(dialog);
+
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     robot::MoveMouse({width - 1, 0});
     // The service's state: 1 while a Never corner holds the saver off.
     bool held = robot::WaitFor([&] { return (SendMessageA(service, WM_APP, 108, 0) & 0xFFFF) == 1; }, 10000);
     Sleep(800);
-    std::printf("hot corners: pointer in the top-right corner, saver %s: %s\n",
-                held ? "held off" : "not held off", Shot(directory, "3-hot-corner.png").c_str());
+    std::printf("hot corners: pointer in the top-right corner, saver %s, its mark: %s\n",
+                held ? "held off" : "not held off", Shot(directory, "4-hot-corner.png").c_str());
     robot::MoveMouse({width / 2, height / 2});
-
-    robot::Child dialog = robot::Start("rundll32.exe " + module + ",RunDialog");
-    if (HWND settings = robot::WaitForDialog("Hot Corners", kTimeout, dialog.id)) {
-        robot::Settle(dialog);
-        std::printf("dialog \"Hot Corners\": %s\n", Shot(directory, "4-hot-corners-settings.png").c_str());
-        robot::Press(settings, IDCANCEL);
-        robot::WaitExit(dialog, kTimeout);
-    }
-    robot::Finish(dialog);
 }
 
 } // namespace

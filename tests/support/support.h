@@ -24,6 +24,25 @@ std::vector<std::uint8_t> ResourceBytes(const std::string& module, const char* n
 // The system's text for an error code, as FormatMessageA gives it.
 std::string SystemText(DWORD error);
 
+// Dispatches this thread's messages until predicate holds or timeoutMs
+// passes (for tests whose own windows must answer while they wait).
+template <typename Predicate> bool PumpUntil(Predicate predicate, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (predicate())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
 // Waits until no process of this file name (e.g. "orbelle.scr") runs in the
 // prefix; false when one still runs after the time-out.
 bool WaitUntilNoProcess(const char* fileName, DWORD timeoutMs);
