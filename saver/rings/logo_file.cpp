@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "saver/config/settings.h"
+#include "saver/rings/logo_pack.h"
 
 namespace {
 
@@ -184,8 +185,12 @@ bool LoadLogoFile(const char* path, LogoImage* image)
 
 bool LoadLogoResource(HINSTANCE module, const char* name, LogoImage* image)
 {
-    return ImageFromHandle(LoadImageA(module, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION),
-                           image);
+    // A module's resource stays mapped while the module is loaded: nothing to free.
+    HRSRC found = FindResourceA(module, name, MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    return data && UnpackLogo(static_cast<const std::uint8_t*>(data), SizeofResource(module, found),
+                              image);
 }
 
 LogoTexture LoadLogoTexture(HINSTANCE module, const char* fileName)

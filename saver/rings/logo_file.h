@@ -1,5 +1,6 @@
 // LoadLogo's sources: a user's bitmap file (untrusted: checked before the
-// platform loads it) or the built-in logo, the bitmap resource "DEFTEXTURE".
+// platform loads it) or the built-in logo, the packed picture in the RCDATA
+// resource "DEFTEXTURE" (saver/rings/logo_pack.h).
 #pragma once
 #include <windows.h>
 
@@ -15,7 +16,7 @@ constexpr long long kMaxLogoPixels = 4096LL * 4096;
 // header that lies about its data, absurd dimensions) or that the platform
 // does not load.
 bool LoadLogoFile(const char* path, LogoImage* image);
-// Reads a bitmap resource of a module.
+// Reads a packed logo resource (RCDATA) of a module.
 bool LoadLogoResource(HINSTANCE module, const char* name, LogoImage* image);
 
 // The logo texture for the FileName setting: the file, or the built-in logo
