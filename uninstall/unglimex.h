@@ -1,5 +1,6 @@
 // unglimex.exe: the commands, the uninstall run and the self-removal.
 #pragma once
+#include "common/text.h"
 #include <windows.h>
 
 #include <cstddef>
@@ -19,11 +20,7 @@ constexpr std::size_t kEntryKeySize = 1100;
 
 // report.cpp
 // A modal box with no owner; the text is formatted into kMessageSize bytes.
-void ShowMessage(const char* caption, UINT style, const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 3, 4)))
-#endif
-    ;
+void ShowMessage(const char* caption, UINT style, const char* format, ...) TEXT_FORMAT(3, 4);
 // The system text for GetLastError(), as it stands right now.
 void CurrentSystemText(char* text);
 // The system text for a registry call's result code.
