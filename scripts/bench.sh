@@ -4,6 +4,8 @@
 # Xvfb, Mesa llvmpipe), printing one table row per case. SECONDS is each
 # timed round's length (default 0.6). Then the hot-corners service's cost
 # (bench/service_bench.cpp, a minute). The figures and how to read them:
+# timed round's length (default 0.6). Then the installer's start to Preview and
+# the package's sizes (bench/install_bench.cpp, scripts/sizes.py). The figures:
 # docs/bench.md.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -33,3 +35,10 @@ saver_round 1
 # The hot-corners service: a minute of idle ticks, then one tick in-process.
 echo
 WINE_TIMEOUT=${WINE_TIMEOUT:-900} "$root/scripts/wine-exec.sh" "$root/build/x64/service_bench.exe"
+# The package: the installer's start to Preview under Wine (x64 build, three
+# runs, each in a fresh prefix) and the sizes of the shipped 32-bit programs.
+for run in 1 2 3; do
+  "$root/scripts/wine-exec.sh" "$root/build/x64/install_bench.exe" "$root/build/x64/orbelle-setup-x64.exe"
+done
+"$root/scripts/build.sh" i686
+python3 "$root/scripts/sizes.py" "$root/build/i686"

@@ -1,5 +1,6 @@
 // unglimex.exe: the commands, the uninstall run and the self-removal.
 #pragma once
+#include "common/text.h"
 #include <windows.h>
 
 #include <cstddef>
@@ -14,22 +15,14 @@ constexpr std::size_t kMessageSize = 1024;
 
 // report.cpp
 // A modal box with no owner; the text is formatted into kMessageSize bytes.
-void ShowMessage(const char* caption, UINT style, const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 3, 4)))
-#endif
-    ;
+void ShowMessage(const char* caption, UINT style, const char* format, ...) TEXT_FORMAT(3, 4);
 // The system's text for an error code (a registry call's result or
 // GetLastError()) into text (size bytes).
 void SystemText(DWORD code, char* text, std::size_t size);
 // A failure in an error box: the text formatted from format (which ends
 // where the system's text follows, "\r\n" or "\r\n*"), then the system's
 // text for code.
-void ReportError(const char* caption, DWORD code, const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 3, 4)))
-#endif
-    ;
+void ReportError(const char* caption, DWORD code, const char* format, ...) TEXT_FORMAT(3, 4);
 void ShowUsage(const char* commandLine);
 
 // store.cpp

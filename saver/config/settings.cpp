@@ -20,6 +20,17 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// A decimal symbol that can be part of a number itself (a digit, a sign, an
+// exponent mark, nothing) would make the stored text ambiguous; the user's
+// locale may name one all the same, and then '.' stands in for it.
+char NumberSeparator(char separator)
+{
+    if (separator == '\0' || IsDigit(separator) || separator == '+' || separator == '-' ||
+        separator == 'e' || separator == 'E')
+        return '.';
+    return separator;
+}
+
 // Skips a run of digits; returns how many there were.
 int SkipDigits(const char*& p)
 {
@@ -134,6 +145,7 @@ double ValidDouble(const SettingInfo& info, const char* stored, char separator)
 
 bool ParseDecimal(const char* text, char separator, double* value)
 {
+    separator = NumberSeparator(separator);
     if (!text || std::strlen(text) >= kSettingTextSize || !IsDecimalText(text, separator))
         return false;
     // The C runtime reads '.' whatever the user's locale is.
@@ -152,6 +164,7 @@ bool ParseDecimal(const char* text, char separator, double* value)
 
 bool FormatDecimal(char* out, std::size_t size, double value, char separator)
 {
+    separator = NumberSeparator(separator);
     if (!FormatText(out, size, "%.15g", value))
         return false;
     for (char* p = out; *p; ++p)

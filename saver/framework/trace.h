@@ -3,6 +3,7 @@
 // too (a diagnostic target for tests and support; without the variable
 // nothing is written anywhere but the debugger output).
 #pragma once
+#include "common/text.h"
 
 enum TScrTraceLevel { tlAll = 0, tlMsg = 1, tlUsr = 2, tlErr = 3, tlNone = 4 };
 
@@ -20,8 +21,4 @@ void ScrTraceToFile(const char* path);
 bool ScrTraceFileActive();
 
 // One line (at most 1024 characters, cut beyond) at the level.
-void ScrDebug(TScrTraceLevel level, const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 2, 3)))
-#endif
-    ;
+void ScrDebug(TScrTraceLevel level, const char* format, ...) TEXT_FORMAT(2, 3);

@@ -5,11 +5,9 @@
 #include "common/owners.h"
 #include "saver/config/settings.h"
 #include "saver/rings/logo_bitmap.h"
+#include "saver/rings/logo_pack.h"
 
 namespace {
-
-// The built-in logo is 256 × 256; a resource far beyond that is not ours.
-constexpr long long kMaxResourcePixels = 4096LL * 4096;
 
 // A bitmap file on disk as the decoder reads it.
 class FileSource : public LogoSource {
@@ -51,45 +49,6 @@ bool OpenBitmapFile(const char* path, FileHandle* file, std::uint64_t* size)
     return true;
 }
 
-// The pixels of a loaded bitmap as R, G, B rows from the top.
-bool ImageFromBitmap(HBITMAP bitmap, LogoImage* image)
-{
-    BITMAP info;
-    if (!GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0 ||
-        static_cast<long long>(info.bmWidth) * info.bmHeight > kMaxResourcePixels)
-        return false;
-    BITMAPINFO request;
-    ZeroMemory(&request, sizeof request);
-    request.bmiHeader.biSize = sizeof request.bmiHeader;
-    request.bmiHeader.biWidth = info.bmWidth;
-    request.bmiHeader.biHeight = -info.bmHeight; // top-down
-    request.bmiHeader.biPlanes = 1;
-    request.bmiHeader.biBitCount = 32;
-    request.bmiHeader.biCompression = BI_RGB;
-    std::size_t count = static_cast<std::size_t>(info.bmWidth) * info.bmHeight;
-    std::vector<BYTE> bgrx(count * 4);
-    WindowDc screen(nullptr);
-    int rows = GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(info.bmHeight), bgrx.data(),
-                         &request, DIB_RGB_COLORS);
-    if (rows != info.bmHeight)
-        return false;
-    image->width = info.bmWidth;
-    image->height = info.bmHeight;
-    image->rgb.resize(count * 3);
-    for (std::size_t i = 0; i < count; ++i) {
-        image->rgb[i * 3] = bgrx[i * 4 + 2];
-        image->rgb[i * 3 + 1] = bgrx[i * 4 + 1];
-        image->rgb[i * 3 + 2] = bgrx[i * 4];
-    }
-    return true;
-}
-
-bool ImageFromHandle(HANDLE loaded, LogoImage* image)
-{
-    GdiObject bitmap(static_cast<HGDIOBJ>(loaded));
-    return bitmap && ImageFromBitmap(static_cast<HBITMAP>(bitmap.Get()), image);
-}
-
 } // namespace
 
 bool LoadLogoFile(const char* path, LogoImage* image)
@@ -104,8 +63,12 @@ bool LoadLogoFile(const char* path, LogoImage* image)
 
 bool LoadLogoResource(HINSTANCE module, const char* name, LogoImage* image)
 {
-    return ImageFromHandle(LoadImageA(module, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION),
-                           image);
+    // A module's resource stays mapped while the module is loaded: nothing to free.
+    HRSRC found = FindResourceA(module, name, RT_RCDATA);
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    return data && UnpackLogo(static_cast<const std::uint8_t*>(data), SizeofResource(module, found),
+                              image);
 }
 
 LogoTexture LoadLogoTexture(HINSTANCE module, const char* fileName)

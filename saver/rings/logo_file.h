@@ -1,6 +1,6 @@
 // LoadLogo's sources: a user's bitmap file (untrusted: decoded by our own
-// reader at the size the logo keeps) or the built-in logo, the bitmap
-// resource "DEFTEXTURE".
+// reader at the size the logo keeps) or the built-in logo, the packed
+// picture in the RCDATA resource "DEFTEXTURE" (saver/rings/logo_pack.h).
 #pragma once
 #include <windows.h>
 
@@ -14,7 +14,7 @@ constexpr const char* kBuiltInLogo = "DEFTEXTURE";
 // (a directory, a device, a truncated file, a header that lies about its
 // data, a compression the logo does not draw).
 bool LoadLogoFile(const char* path, LogoImage* image);
-// Reads a bitmap resource of a module.
+// Reads a packed logo resource (RCDATA) of a module.
 bool LoadLogoResource(HINSTANCE module, const char* name, LogoImage* image);
 
 // The logo texture for the FileName setting: the file, or the built-in logo

@@ -73,4 +73,31 @@ TEST(FormatText, BoundsEveryFormat)
     EXPECT_TRUE(buffer.GuardsIntact());
 }
 
+// At the edge: a text of size - 1 characters fits; one of size characters,
+// which the system's formatter leaves unterminated, is cut and terminated.
+TEST(FormatText, TheLastByteIsAlwaysTheTerminator)
+{
+    const struct {
+        const char* text;
+        bool whole;
+        const char* result;
+    } rows[] = {
+        {"12345", true, "12345"},
+        {"123456", false, "12345"},
+        {"1234567", false, "12345"},
+        {"", true, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        Guarded buffer(6);
+        EXPECT_EQ(row.whole, FormatText(buffer.data(), 6, "%s", row.text));
+        EXPECT_STREQ(row.result, buffer.data());
+        EXPECT_TRUE(buffer.GuardsIntact());
+    }
+    Guarded one(1);
+    EXPECT_FALSE(FormatText(one.data(), 1, "%lu", 7ul));
+    EXPECT_STREQ("", one.data());
+    EXPECT_TRUE(one.GuardsIntact());
+}
+
 } // namespace

@@ -121,6 +121,25 @@ TEST(SettingValidation, DoublesRoundTripWithEitherSeparator)
     EXPECT_FALSE(FormatDecimal(tiny, sizeof tiny, 0.015, '.'));
 }
 
+// A locale may name a digit, a sign or an exponent mark as its decimal
+// symbol; the value written must still read back as itself.
+TEST(SettingValidation, DoublesRoundTripWhenTheSeparatorCouldBePartOfANumber)
+{
+    for (char separator : {'0', '8', '-', '+', 'e', 'E', '\0'}) {
+        for (double value : {0.8, 0.015, 80.0, 1e-5}) {
+            SCOPED_TRACE(testing::Message() << static_cast<int>(separator) << " " << value);
+            char text[64];
+            ASSERT_TRUE(FormatDecimal(text, sizeof text, value, separator));
+            double back = -1;
+            ASSERT_TRUE(ParseDecimal(text, separator, &back));
+            EXPECT_NEAR(value, back, 1e-14);
+        }
+    }
+    double value = -1;
+    ASSERT_TRUE(ParseDecimal("08", '0', &value)); // eight, not 0.8
+    EXPECT_DOUBLE_EQ(8.0, value);
+}
+
 TEST(SettingPlace, TheProjectAndNameExpandIntoKeyAndValue)
 {
     char key[kSettingTextSize], value[kSettingTextSize];
