@@ -109,15 +109,20 @@ int CountWindows(const char* className)
     return count;
 }
 
-// The current environment with one variable added.
-std::vector<std::string> EnvironmentWith(const std::string& entry)
+// The current environment with some variables added or replaced.
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries)
 {
     std::vector<std::string> environment;
     char* block = GetEnvironmentStringsA();
-    for (const char* p = block; *p; p += std::strlen(p) + 1)
-        environment.push_back(p);
+    for (const char* p = block; *p; p += std::strlen(p) + 1) {
+        bool replaced = false;
+        for (const std::string& entry : entries)
+            replaced |= _strnicmp(p, entry.c_str(), entry.find('=') + 1) == 0;
+        if (!replaced)
+            environment.push_back(p);
+    }
     FreeEnvironmentStringsA(block);
-    environment.push_back(entry);
+    environment.insert(environment.end(), entries.begin(), entries.end());
     return environment;
 }
 
@@ -153,12 +158,14 @@ struct InstallResult {
 };
 
 InstallResult RunInstaller(const std::string& setup, bool screenshots,
-                           int (*answerBox)(const robot::MessageBoxView&) = nullptr)
+                           int (*answerBox)(const robot::MessageBoxView&) = nullptr,
+                           std::vector<std::string> environment = {})
 {
     InstallResult result;
     const std::string trace = TracePath();
     DeleteFileA(trace.c_str());
-    robot::Child child = robot::Start("\"" + setup + "\"", EnvironmentWith("ORBELLE_TRACE=" + trace));
+    environment.push_back("ORBELLE_TRACE=" + trace);
+    robot::Child child = robot::Start("\"" + setup + "\"", EnvironmentWith(environment));
     HWND prelim = robot::WaitForDialog("Orbelle screen saver", kWindowMs, child.id);
     EXPECT_NE(nullptr, prelim);
     if (!prelim) {
@@ -495,6 +502,33 @@ TEST(EndToEnd, ASecondInstallationAsksNothingAndLeavesOneOfEverything)
             added.push_back(difference);
     }
     EXPECT_EQ(std::vector<std::string>(), added);
+}
+
+// A temporary folder that cannot be written (here: one that is not there)
+// fails every extraction; the user is told for each program, nothing is
+// installed or registered, and running the installer again as it should be
+// finishes the job.
+TEST(EndToEnd, AnExtractionThatCannotWriteLeavesNothingAndTheRetryFinishes)
+{
+    const std::string nowhere = "C:\\no-such-folder\\temp";
+    InstallResult failed = RunInstaller(kSetup, false, nullptr, {"TMP=" + nowhere, "TEMP=" + nowhere});
+    EXPECT_EQ(1u, failed.exitCode);
+    ASSERT_EQ(3u, failed.boxes.size()) << Describe(failed.boxes);
+    for (const robot::MessageBoxView& box : failed.boxes) {
+        EXPECT_EQ("Error", box.caption);
+        EXPECT_NE(std::string::npos, box.text.find(nowhere)) << box.text;
+    }
+    EXPECT_FALSE(failed.previewShown);
+    for (const char* file : {"quadrix.dll", "orbelle.scr", "unglimex.exe"})
+        EXPECT_FALSE(support::FileExists(InWindows(file))) << file;
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kDatabase));
+    EXPECT_EQ(0, CountWindows("QuadrixService"));
+
+    InstallResult retry = RunInstaller(kSetup, false);
+    EXPECT_EQ(1u, retry.exitCode);
+    EXPECT_TRUE(retry.boxes.empty()) << Describe(retry.boxes);
+    EXPECT_TRUE(retry.previewShown);
+    ExpectTheInstalledMachine();
 }
 
 // The package as an older release would carry it: a copy of the installer
