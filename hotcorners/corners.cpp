@@ -34,9 +34,12 @@ int HitCorner(const CornerPoint points[kCornerCount], CornerPoint pointer, long 
 
 namespace {
 
-long long SquaredDistance(long x, long y)
+// Unsigned: each square of a 32-bit coordinate fits a long long, but their
+// sum at (-2^31, -2^31) is 2^63, one past the largest long long.
+unsigned long long SquaredDistance(long x, long y)
 {
-    return static_cast<long long>(x) * x + static_cast<long long>(y) * y;
+    return static_cast<unsigned long long>(static_cast<long long>(x) * x) +
+           static_cast<unsigned long long>(static_cast<long long>(y) * y);
 }
 
 bool InQuadrant(int corner, long x, long y, long hx, long hy)

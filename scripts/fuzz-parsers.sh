@@ -6,14 +6,15 @@
 #   version   the installer's version texts and the version library's result bits
 #   settings  the saver's setting texts from the registry: screen mode, decimals
 #   bitmap    the built-in logo's packed form
-# Still to join here with their readers: "Mouse Corners" (the hot-corners
-# setting text) and a user's logo bitmap file (its own reader is being written).
+#   corners   "Mouse Corners" as read from the registry, the packed codes, the
+#             hot corners' hit test, monitor extension, dwell and window lists
+#   logofile  a user's logo bitmap file, read row by row
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/fuzz-lib.sh"
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(version settings bitmap)
+[ ${#targets[@]} -eq 0 ] && targets=(version settings bitmap corners logofile)
 
 for target in "${targets[@]}"; do
   case $target in
@@ -34,7 +35,16 @@ for target in "${targets[@]}"; do
       fuzz_seed bitmap "ORBL\x02\x00\x01\x00$tables\x00"
       # A whole logo takes seconds under the sanitizers on a loaded machine.
       FUZZ_TIMEOUT=60 fuzz_run bitmap "$seconds" 65536 tests/saver/rings/fuzz_bitmap.cpp saver/rings/logo_pack.cpp ;;
-    # corners)  "Mouse Corners", the hot-corners setting, once hotcorners/ has its reader.
+    corners)
+      # The value first; its size and a missing-value flag are the last two
+      # bytes: "YNN-", "N-Y", five zeros, no value.
+      fuzz_seed corners 'YNN-\x00\x05\x00' 'N-Y\x03\x00' '\x00\x00\x00\x00\x00\x05\x00' '\x01'
+      fuzz_run corners "$seconds" 512 tests/hotcorners/fuzz_corners.cpp hotcorners/corners.cpp ;;
+    logofile)
+      # The harness writes small files of every layout into the corpus first.
+      FUZZ_LOGO_SEEDS="$fuzz_root/build/fuzz-logofile/corpus" \
+        fuzz_run logofile "$seconds" 16384 tests/saver/rings/fuzz_logo_file.cpp \
+        saver/rings/logo_bitmap.cpp saver/rings/logo.cpp tests/saver/rings/test_bitmaps.cpp ;;
     *) echo "fuzz-parsers: unknown target $target" >&2; exit 2 ;;
   esac
 done

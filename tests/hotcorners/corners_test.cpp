@@ -189,6 +189,7 @@ TEST(Corners, UnknownCodeDoesNothing)
 
 TEST(Corners, MonitorsLeftOfAndAboveThePrimaryMoveTheirCorners)
 {
+    const long kFar = -2147483647L - 1;
     struct Row {
         const char* name;
         long left, top, right, bottom;
@@ -198,6 +199,9 @@ TEST(Corners, MonitorsLeftOfAndAboveThePrimaryMoveTheirCorners)
         {"above", 0, -768, 1024, 0, {{0, -768}, {1024, -768}, {1024, 768}, {0, 768}}},
         {"right", 1024, 0, 2048, 768, {{0, 0}, {2048, 0}, {2048, 768}, {0, 768}}},
         {"primary", 0, 0, 1024, 768, {{0, 0}, {1024, 0}, {1024, 768}, {0, 768}}},
+        // The farthest a 32-bit coordinate goes: its squared distance is 2^63.
+        {"farthest", kFar, kFar, kFar + 1280, kFar + 1024,
+         {{kFar, kFar}, {1024, 0}, {1024, 768}, {0, 768}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
