@@ -293,6 +293,10 @@ bool ChooseMenuItem(int index, DWORD timeoutMs)
     HWND menu = WaitForWindow("#32768", nullptr, timeoutMs);
     if (!menu)
         return false;
+    // The menu's window shows before its tracking loop reads the keyboard; a
+    // key pressed in between is lost on a loaded machine.
+    WaitFor([&] { return IsWindowVisible(menu) != FALSE; }, timeoutMs);
+    Sleep(300);
     // The first Down selects the first item.
     for (int i = 0; i <= index; ++i) {
         PressKeys({VK_DOWN}, false);
