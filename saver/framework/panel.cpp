@@ -14,6 +14,7 @@ namespace {
 
 const char kSubclassProp[] = "ScrGLSubclass";
 const char kOldProcProp[] = "ScrGLOldWndProc";
+const char kDrawingClass[] = "ScrGLDrawing";
 TDisplayChanger gChanger = nullptr;
 
 LONG ChangeDisplay(DEVMODEA* mode, DWORD flags)
@@ -25,6 +26,22 @@ LONG ChangeDisplay(DEVMODEA* mode, DWORD flags)
 bool IsTracedFrame(unsigned long frame)
 {
     return frame <= 16 || frame % 64 == 0;
+}
+
+// The drawing child: the mouse passes through it to the saver window below
+// (which keeps the focus). The frames come from the saver window's paint;
+// the parent has no WS_CLIPCHILDREN, so invalidating it covers the child
+// too, and the child's own WM_PAINT only validates (DefWindowProc).
+LRESULT CALLBACK DrawingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_NCHITTEST:
+        return HTTRANSPARENT;
+    case WM_ERASEBKGND:
+        return 1; // OpenGL covers it
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
 }
 
 } // namespace
@@ -57,6 +74,8 @@ void TSglPanel::SetglDriver(const char* driver)
     if (lstrcmpiA(driver_, driver ? driver : "") == 0)
         return;
     InvalidateGLHandle();
+    // A drawing child goes with the driver that set its format.
+    drawing_.Reset();
     // One driver is loaded per process: the next context must come from the
     // new one (a dialog over a 3dfx saver needs the system's OpenGL).
     sglFreeLibrary();
@@ -98,15 +117,12 @@ bool TSglPanel::GLHandleNeeded()
         return true;
     if (failed_ || !IsWindow(window_))
         return false;
-    dc_ = GetDC(window_);
-    if (!dc_)
-        return false;
     // 3dfx drivers show a start-up logo unless told not to.
     SetEnvironmentVariableA("FX_GLIDE_NO_SPLASH", "1");
     PrepareDisplay();
-    if (!CreateContext()) {
-        ReleaseDC(window_, dc_);
-        dc_ = nullptr;
+    if (!OpenDrawingDc() || !CreateContext()) {
+        ReleaseDrawingDc();
+        drawing_.Reset();
         // No driver, no 3dfx panel: the window covers what it covered.
         resizePending_ = false;
         Restore3dfxSize();
@@ -174,6 +190,64 @@ void TSglPanel::Restore3dfxSize()
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The window itself, unless another driver set its pixel format: that
+// format is the other driver's index and cannot change, so this driver
+// draws on a child covering the window and chooses from its own list.
+bool TSglPanel::OpenDrawingDc()
+{
+    if (!drawing_) {
+        dc_ = GetDC(window_);
+        if (!dc_)
+            return false;
+        dcWindow_ = window_;
+        if (GetPixelFormat(dc_) == 0 || lstrcmpiA(windowFormatDriver_, driver_) == 0)
+            return true;
+        ReleaseDrawingDc();
+        if (!MakeDrawingWindow())
+            return false;
+    }
+    FitDrawingWindow();
+    dc_ = GetDC(drawing_.Get());
+    dcWindow_ = drawing_.Get();
+    return dc_ != nullptr;
+}
+
+bool TSglPanel::MakeDrawingWindow()
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_OWNDC; // as OpenGL wants
+    wc.lpfnWndProc = &DrawingProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kDrawingClass;
+    RegisterClassExA(&wc); // already there from an earlier child: fine
+    drawing_.Reset(CreateWindowExA(0, kDrawingClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                                   0, 0, Width(), Height(), window_, nullptr, instance, nullptr));
+    if (!drawing_) {
+        GLError("Error creating the drawing window");
+        return false;
+    }
+    ScrDebug(tlUsr, "TSglPanel: the window's pixel format belongs to %s; %s draws on a child",
+             windowFormatDriver_[0] ? windowFormatDriver_ : "another driver", driver_);
+    return true;
+}
+
+void TSglPanel::FitDrawingWindow()
+{
+    if (drawing_)
+        SetWindowPos(drawing_.Get(), nullptr, 0, 0, Width(), Height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TSglPanel::ReleaseDrawingDc()
+{
+    if (dc_)
+        ReleaseDC(dcWindow_, dc_);
+    dc_ = nullptr;
+    dcWindow_ = nullptr;
+}
+
 bool TSglPanel::CreateContext()
 {
     if (!sglLibrary() && !sglLoadLibrary(driver_)) {
@@ -185,7 +259,7 @@ bool TSglPanel::CreateContext()
     int format = GetPixelFormat(dc_);
     if (format == 0) {
         // A window takes one pixel format for life; a window that already
-        // has one keeps it.
+        // has one (set by this driver) keeps it.
         int colorBits = requested_[2];
         int depthBits = glDepth;
         int doubleBuffer = glDblBuff;
@@ -203,6 +277,8 @@ bool TSglPanel::CreateContext()
             GLError("SetPixelFormat failed");
             return false;
         }
+        if (dcWindow_ == window_)
+            CopyText(windowFormatDriver_, sizeof windowFormatDriver_, driver_);
         ScrDebug(tlUsr, "TSglPanel: pixel format %d: %d colour bits, %d depth bits, double %d, "
                  "hardware %d", format, colorBits, depthBits, doubleBuffer, acceleration);
     }
@@ -233,10 +309,7 @@ void TSglPanel::InvalidateGLHandle()
         sglDeleteContext(context_);
         context_ = nullptr;
     }
-    if (dc_) {
-        ReleaseDC(window_, dc_);
-        dc_ = nullptr;
-    }
+    ReleaseDrawingDc();
     ExitMode();
     ResetScreenMode();
 }
@@ -345,6 +418,7 @@ LRESULT TSglPanel::HandleSubclassed(UINT message, WPARAM wParam, LPARAM lParam, 
         return 0;
     }
     case WM_SIZE:
+        FitDrawingWindow();
         if (events_ && context_)
             events_->SglPanelResize(*this);
         break;

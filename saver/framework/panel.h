@@ -1,13 +1,27 @@
 // TSglPanel: one OpenGL rendering context on a window. The saver attaches
 // it to its own window (not to a child control) in every mode, because an
 // OpenGL child window stays black under some systems' window managers;
-// EnterMode/ExitMode subclass that window.
+// EnterMode/ExitMode subclass that window. A window takes one pixel format
+// for life, so only a driver that finds the window's format set by another
+// one draws on a child of it made for that driver (see DrawingWindow).
 #pragma once
 #include <windows.h>
 
+#include "common/owners.h"
 #include "common/paths.h"
 
 class TSglPanel;
+
+// The panel's drawing child, destroyed unless its parent took it already.
+struct TSglDrawingWindowTraits {
+    using Value = HWND;
+    static Value Invalid() { return nullptr; }
+    static void Close(Value v)
+    {
+        if (IsWindow(v))
+            DestroyWindow(v);
+    }
+};
 
 // What the owner of a panel hears. Every handler has a do-nothing default.
 class TSglPanelEvents {
@@ -41,7 +55,12 @@ public:
     COLORREF Color = 0;
 
     // The window the context goes on (once, before the first context).
-    void Attach(HWND window) { window_ = window; }
+    void Attach(HWND window)
+    {
+        window_ = window;
+        windowFormatDriver_[0] = '\0';
+        drawing_.Reset();
+    }
 
     // Requested display mode (-1 each: leave the display alone).
     void SetScreenDimensions(int width, int height, int bits);
@@ -68,6 +87,9 @@ public:
     void GLError(const char* text);
 
     HWND Window() const { return window_; }
+    // Where the context draws: the window, or the child covering it that a
+    // driver got because the window's format belongs to another driver.
+    HWND DrawingWindow() const { return drawing_ ? drawing_.Get() : window_; }
     HDC DC() const { return dc_; }
     HGLRC Context() const { return context_; }
     bool Failed() const { return failed_; }
@@ -87,6 +109,10 @@ private:
     void PrepareDisplay();
     void Size3dfx();
     void Restore3dfxSize();
+    bool OpenDrawingDc();
+    bool MakeDrawingWindow();
+    void FitDrawingWindow();
+    void ReleaseDrawingDc();
     bool CreateContext();
     void TraceFrame();
 
@@ -96,6 +122,10 @@ private:
     int requested_[3] = {-1, -1, -1};
     int current_[3] = {-1, -1, -1};
     bool modeChanged_ = false;
+    // The driver that set the window's own pixel format (empty: none did).
+    char windowFormatDriver_[kPathSize] = "";
+    Owner<TSglDrawingWindowTraits> drawing_;
+    HWND dcWindow_ = nullptr;
     HDC dc_ = nullptr;
     HGLRC context_ = nullptr;
     bool failed_ = false;

@@ -18,7 +18,15 @@ const int kSegments = 48;
 
 class TDemoScene : public TScrScene {
 public:
-    void Configure(TSglPanel& panel, TScrMode) override { panel.SetglDriver("OPENGL32.DLL"); }
+    // Full screen, the driver named by ORBELLE_DEMO_DRIVER when a test sets
+    // it, as the saver's own scene takes the user's.
+    void Configure(TSglPanel& panel, TScrMode kind) override
+    {
+        char driver[MAX_PATH] = "";
+        DWORD length = GetEnvironmentVariableA("ORBELLE_DEMO_DRIVER", driver, sizeof driver);
+        bool named = kind == smSFull && length > 0 && length < sizeof driver;
+        panel.SetglDriver(named ? driver : "OPENGL32.DLL");
+    }
 
     void GLInit(TSglPanel& panel) override
     {

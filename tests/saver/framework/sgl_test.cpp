@@ -144,7 +144,17 @@ public:
         contextAtResize = panel.Context() != nullptr && sglLibrary() != nullptr;
     }
     void SglPanelGLError(TSglPanel&, const char* text) override { error = text; }
+    int SglPanelPixelFormat(TSglPanel&, HDC dc, int chosen) override
+    {
+        ++formatsChosen;
+        formatWindow = WindowFromDC(dc);
+        formatBefore = GetPixelFormat(dc);
+        return chosen;
+    }
     int inits = 0;
+    int formatsChosen = 0;
+    HWND formatWindow = nullptr;
+    int formatBefore = -1;
     int resizes = 0;
     bool contextAtResize = false;
     int red = -1;
@@ -177,31 +187,97 @@ TEST(SglPanel, DrawsThroughTheChosenDriverAndSubclassesItsWindow)
         EXPECT_EQ(nullptr, GetPropA(window, "ScrGLSubclass"));
         EXPECT_EQ(nullptr, GetPropA(window, "ScrGLOldWndProc"));
         EXPECT_EQ(own, reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)));
-        // A new context on the same window keeps its pixel format.
+        // A new context from the same driver keeps the window's pixel format.
         ASSERT_TRUE(panel.GLHandleNeeded()) << owner.error;
         EXPECT_EQ(2, owner.inits);
+        EXPECT_EQ(1, owner.formatsChosen);
+        EXPECT_EQ(window, panel.DrawingWindow());
     }
     DestroyWindow(window);
     sglFreeLibrary();
 }
 
-TEST(SglPanel, ChangingTheDriverLoadsTheNewOne)
+// A window keeps its first pixel format for life: every later driver
+// chooses its own format on a fresh window, a child covering the panel's
+// that the mouse passes through, and the driver that set the window's own
+// format draws on the window again.
+TEST(SglPanel, EachDriverChoosesItsOwnPixelFormat)
+{
+    const std::string forwarding = Driver("forwardgl.dll");
+    const std::string threeDfx = Driver("my3DFXgl.dll");
+    struct Step {
+        const char* driver;
+        bool onChild;        // draws on a child of the window
+        bool chooses;        // a format is chosen (on a window without one)
+        LONG width, height;  // the drawing window's client size
+    } steps[] = {
+        {forwarding.c_str(), false, true, 300, 200},
+        {"OPENGL32.DLL", true, true, 300, 200},
+        {threeDfx.c_str(), true, true, 512, 384},
+        {forwarding.c_str(), false, false, 300, 200},
+    };
+    HWND window = MakeWindow(300, 200);
+    ASSERT_NE(nullptr, window);
+    PanelOwner owner;
+    HWND child = nullptr;
+    {
+        TSglPanel panel(window, &owner);
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.driver);
+            panel.SetglDriver(step.driver);
+            EXPECT_FALSE(child && IsWindow(child)) << "the last driver's child is gone";
+            int chosen = owner.formatsChosen;
+            owner.formatWindow = nullptr;
+            ASSERT_TRUE(panel.GLHandleNeeded()) << owner.error;
+            EXPECT_EQ(GetModuleHandleA(step.driver), sglLibrary());
+            HWND drawing = panel.DrawingWindow();
+            EXPECT_EQ(step.onChild, drawing != window);
+            EXPECT_EQ(step.chooses ? chosen + 1 : chosen, owner.formatsChosen);
+            if (step.chooses) {
+                EXPECT_EQ(drawing, owner.formatWindow);
+                EXPECT_EQ(0, owner.formatBefore);
+            }
+            EXPECT_EQ(step.width, ClientSize(drawing).cx);
+            EXPECT_EQ(step.height, ClientSize(drawing).cy);
+            EXPECT_EQ(ClientSize(window).cx, ClientSize(drawing).cx);
+            EXPECT_EQ(ClientSize(window).cy, ClientSize(drawing).cy);
+            if (step.onChild) {
+                EXPECT_EQ(window, GetParent(drawing));
+                EXPECT_EQ(HTTRANSPARENT, SendMessageA(drawing, WM_NCHITTEST, 0, 0));
+                EXPECT_FALSE(GetWindowLongPtrA(drawing, GWL_STYLE) & WS_POPUP);
+                child = drawing;
+            }
+            owner.red = -1;
+            panel.Paint();
+            EXPECT_EQ(255, owner.red);
+            EXPECT_EQ(0, owner.green);
+        }
+    }
+    EXPECT_FALSE(IsWindow(child)) << "the panel takes its child with it";
+    DestroyWindow(window);
+    sglFreeLibrary();
+}
+
+TEST(SglPanel, AFailingDriverLeavesNoDrawingChild)
 {
     HWND window = MakeWindow(100, 100);
     PanelOwner owner;
     {
         TSglPanel panel(window, &owner);
-        const std::string forwarding = Driver("forwardgl.dll");
-        panel.SetglDriver(forwarding.c_str());
+        panel.SetglDriver(Driver("forwardgl.dll").c_str());
         ASSERT_TRUE(panel.GLHandleNeeded()) << owner.error;
-        EXPECT_EQ(GetModuleHandleA(forwarding.c_str()), sglLibrary());
+        panel.SetglDriver(Driver("brokengl.dll").c_str());
+        EXPECT_FALSE(panel.GLHandleNeeded());
+        EXPECT_EQ(window, panel.DrawingWindow());
+        EXPECT_EQ(nullptr, GetWindow(window, GW_CHILD));
+        // The next driver still gets a window of its own.
         panel.SetglDriver("OPENGL32.DLL");
-        EXPECT_EQ(nullptr, panel.Context());
         ASSERT_TRUE(panel.GLHandleNeeded()) << owner.error;
-        EXPECT_EQ(GetModuleHandleA("opengl32.dll"), sglLibrary());
+        EXPECT_NE(window, panel.DrawingWindow());
         panel.Paint();
         EXPECT_EQ(255, owner.red);
     }
+    EXPECT_EQ(nullptr, GetWindow(window, GW_CHILD));
     DestroyWindow(window);
     sglFreeLibrary();
 }
@@ -506,6 +582,53 @@ TEST(SaverWindow, PreviewLeavesNoHandleGdiObjectOrThreadBehind)
     EXPECT_EQ(before.handles, after.handles);
     EXPECT_EQ(before.threads, after.threads);
     DestroyWindow(host);
+}
+
+// The password box over a full-screen saver runs on the system's OpenGL:
+// the window's format belongs to the user's driver, so the dialog's frames
+// go to a child, and after it the user's driver draws on the window again.
+TEST(SaverWindow, ADialogOverTheFullScreenSaverDrawsOnAWindowOfItsOwn)
+{
+    const std::string forwarding = Driver("forwardgl.dll");
+    SetEnvironmentVariableA("ORBELLE_DEMO_DRIVER", forwarding.c_str());
+    TSaverForm* form = static_cast<TSaverForm*>(TSaverForm::Make(smSFull));
+    ASSERT_NE(nullptr, form);
+    ASSERT_TRUE(form->Create(nullptr, 0, 0, 320, 240, WS_POPUP | WS_VISIBLE, 0));
+    HWND window = form->Handle();
+    struct Stage {
+        const char* what;
+        int dialog; // 1 begins one, -1 ends it
+        const char* driver;
+        bool onChild;
+    } stages[] = {
+        {"the user's driver", 0, forwarding.c_str(), false},
+        {"the password box shows", 1, "opengl32.dll", true},
+        {"the password box went", -1, forwarding.c_str(), false},
+    };
+    for (const Stage& stage : stages) {
+        SCOPED_TRACE(stage.what);
+        if (stage.dialog > 0)
+            form->ScrBeginDialog();
+        if (stage.dialog < 0)
+            form->ScrEndDialog(false);
+        unsigned long before = form->Panel().Frames();
+        for (int i = 0; i < 3; ++i) {
+            InvalidateRect(window, nullptr, FALSE);
+            UpdateWindow(window);
+            Pump();
+        }
+        EXPECT_GT(form->Panel().Frames(), before);
+        EXPECT_EQ(GetModuleHandleA(stage.driver), sglLibrary());
+        HWND drawing = form->Panel().DrawingWindow();
+        EXPECT_EQ(stage.onChild, drawing != window);
+        EXPECT_EQ(stage.onChild ? drawing : nullptr, GetWindow(window, GW_CHILD));
+        EXPECT_EQ(320, ClientSize(drawing).cx);
+        EXPECT_EQ(240, ClientSize(drawing).cy);
+    }
+    delete form;
+    Pump();
+    SetEnvironmentVariableA("ORBELLE_DEMO_DRIVER", nullptr);
+    sglFreeLibrary();
 }
 
 } // namespace
