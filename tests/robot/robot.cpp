@@ -301,6 +301,7 @@ bool ChooseMenuItem(int index, DWORD timeoutMs)
     for (int i = 0; i <= index; ++i) {
         PressKeys({VK_DOWN}, false);
         PressKeys({VK_DOWN}, true);
+        Sleep(100); // one key at a time: the loop reads them one by one
     }
     PressKeys({VK_RETURN}, false);
     PressKeys({VK_RETURN}, true);
