@@ -20,24 +20,7 @@ namespace {
 
 const DWORD kWaitMs = 10000;
 
-// Dispatches this thread's messages until the predicate holds or time runs out.
-template <typename Predicate>
-bool PumpUntil(Predicate predicate, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (predicate())
-            return true;
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-}
+using support::PumpUntil;
 
 struct Counter {
     long events = 0;
