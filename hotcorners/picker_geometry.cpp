@@ -1,6 +1,5 @@
 #include "hotcorners/picker_geometry.h"
 
-#include <cstdio>
 
 namespace picker {
 
@@ -18,6 +17,29 @@ Box MakeBox(int left, int top, int right, int bottom)
     box.right = right;
     box.bottom = bottom;
     return box;
+}
+
+// Reads one optionally signed decimal number after any spaces; nullptr when
+// there is none or it is out of any picture's reach. The C runtime's scanf
+// would do, but it brings a whole formatted reader into both programs.
+const char* ReadNumber(const char* text, int* value)
+{
+    constexpr int kLimit = 100000;
+    while (*text == ' ')
+        ++text;
+    bool negative = *text == '-';
+    if (negative)
+        ++text;
+    if (*text < '0' || *text > '9')
+        return nullptr;
+    int number = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        number = number * 10 + (*text - '0');
+        if (number > kLimit)
+            return nullptr;
+    }
+    *value = negative ? -number : number;
+    return text;
 }
 
 } // namespace
@@ -84,8 +106,12 @@ bool LayoutFromAnchors(const char* anchors, int width, int height, Layout* layou
 {
     *layout = Layout();
     int x[kCorners], y[kCorners];
-    if (!anchors || std::sscanf(anchors, "%i %i  %i %i  %i %i  %i %i", &x[0], &y[0], &x[1], &y[1],
-                                &x[2], &y[2], &x[3], &y[3]) != 8)
+    const char* at = anchors;
+    for (int corner = 0; corner < kCorners && at; ++corner) {
+        at = ReadNumber(at, &x[corner]);
+        at = at ? ReadNumber(at, &y[corner]) : nullptr;
+    }
+    if (!at)
         return false;
     layout->markers[0] = MakeBox(x[0], y[0], x[0] + width, y[0] + height);
     layout->markers[1] = MakeBox(x[1] - width, y[1], x[1], y[1] + height);

@@ -84,7 +84,8 @@ TEST(PickerLayout, AnchorsPlaceTheMarkersInTheScreenCorners)
 
 TEST(PickerLayout, MalformedAnchorsLeaveNoMarkers)
 {
-    for (const char* text : {"", "16 17 169", "a b c d e f g h", "16 17  169 17  169 130  16"}) {
+    for (const char* text : {"", "16 17 169", "a b c d e f g h", "16 17  169 17  169 130  16",
+                             "16 17  169 17  169 130  16 99999999999", "16 17  - 17  169 130  16 130"}) {
         SCOPED_TRACE(text);
         Layout layout;
         layout.markers[0].right = 99; // poisoned
