@@ -154,9 +154,10 @@ bool ParseDecimal(const char* text, char separator, double* value)
     for (char* p = copy; *p; ++p)
         if (*p == separator)
             *p = '.';
-    char* end = nullptr;
-    double parsed = std::strtod(copy, &end);
-    if (!end || *end != '\0' || !std::isfinite(parsed))
+    // The text is plain decimal by now, so the C runtime's own atof reads
+    // it; strtod would bring mingw's own reader of every C99 form along.
+    double parsed = std::atof(copy);
+    if (!std::isfinite(parsed))
         return false;
     *value = parsed;
     return true;
