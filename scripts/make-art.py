@@ -178,23 +178,30 @@ def dib(rows, bits=32):
     screen as it is."""
     size = len(rows)
     palette = PALETTES.get(bits, [])
+    indices = [[nearest(palette, (r, g, b)) if a >= 0.5 else 0 for r, g, b, a in row]
+               for row in rows] if palette else []
+    if bits == 8:
+        # Only the colours the image uses (black first, under the mask): the
+        # pixels are the same, the table a fraction of 256 entries.
+        used = sorted({i for row in indices for i in row} | {0})
+        renumber = {old: new for new, old in enumerate(used)}
+        indices = [[renumber[i] for i in row] for row in indices]
+        palette = [palette[i] for i in used]
     header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, bits, 0, 0, 0, 0,
                          len(palette), 0)
     table = b"".join(bytes([b, g, r, 0]) for r, g, b in palette)
     stride = ((size * bits + 31) // 32) * 4
     pixels = bytearray()
-    for row in reversed(rows):
+    for y in reversed(range(size)):
         line = bytearray(stride)
-        for x, (r, g, b, a) in enumerate(row):
-            shown = a >= 0.5
+        for x, (r, g, b, a) in enumerate(rows[y]):
             if bits == 32:
-                rgb = (r, g, b) if shown else (0.0, 0.0, 0.0)
+                rgb = (r, g, b) if a >= 0.5 else (0.0, 0.0, 0.0)
                 line[4 * x:4 * x + 4] = bytes([round(rgb[2] * 255), round(rgb[1] * 255),
                                                round(rgb[0] * 255), round(a * 255)])
             else:
-                index = nearest(palette, (r, g, b)) if shown else 0
                 bit = x * bits
-                line[bit // 8] |= index << (8 - bits - bit % 8)
+                line[bit // 8] |= indices[y][x] << (8 - bits - bit % 8)
         pixels += line
     mask_stride = ((size + 31) // 32) * 4
     mask = bytearray()
@@ -306,7 +313,7 @@ def mark_picture(state):
 
 
 def write_mark_bmp(path, shade, width=22, height=16, factor=4):
-    """A 24-bit bitmap, picture left (black where clear) and mask right
+    """A palette bitmap, picture left (black where clear) and mask right
     (black where the picture covers the screen, white where it leaves it)."""
     rows = []
     for py in range(height):
@@ -323,21 +330,15 @@ def write_mark_bmp(path, shade, width=22, height=16, factor=4):
             colour = [c / (alpha * factor * factor) for c in acc] if alpha > 0 else [0, 0, 0]
             row.append((colour, alpha >= 0.5))
         rows.append(row)
-    stride = (width * 2 * 3 + 3) // 4 * 4
-    pixels = bytearray()
-    for row in reversed(rows):
-        line = bytearray()
+    picture = []
+    for row in rows:
+        line = []
         for colour, opaque in row:
             r, g, b = colour if opaque else (0, 0, 0)
-            line += bytes([round(b * 255), round(g * 255), round(r * 255)])
-        for _, opaque in row:
-            line += bytes([0, 0, 0] if opaque else [255, 255, 255])
-        pixels += line + bytes(stride - len(line))
-    header = struct.pack("<IiiHHIIiiII", 40, width * 2, height, 1, 24, 0, len(pixels), 2835,
-                         2835, 0, 0)
-    filehead = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(pixels), 0, 0, 14 + 40)
-    with open(path, "wb") as f:
-        f.write(filehead + header + bytes(pixels))
+            line.append((round(r * 255), round(g * 255), round(b * 255)))
+        line += [(0, 0, 0) if opaque else (255, 255, 255) for _, opaque in row]
+        picture.append(line)
+    write_indexed_bmp(path, picture)
 
 
 SERVICE_ICONS = {"hotcorners/art/tray-%s.ico" % s: tray_icon(s) for s in STATE_COLOURS}
@@ -357,7 +358,7 @@ def write_service_art():
 
 # The corner picker of quadrix.dll (and the saver's own corner control):
 # a monitor picture with its mask beside it, and the three corner markers.
-# Shades take pixel coordinates; bitmaps are 24-bit BMP files.
+# Shades take pixel coordinates; bitmaps are palette BMP files.
 def render(shade, width, height, factor=4):
     """Renders shade(x, y) -> (r, g, b, a) over width x height pixels."""
     rows = []
@@ -379,20 +380,76 @@ def render(shade, width, height, factor=4):
     return rows
 
 
-def write_bmp(path, rows):
-    """A 24-bit bottom-up BMP of opaque (r, g, b) rows."""
+def rle8(lines):
+    """BI_RLE8 data of bottom-up rows of palette indices: runs of a repeated
+    index, literal stretches of at least three between them, an end-of-line
+    code after each row and end-of-bitmap at the end."""
+    out = bytearray()
+    for line in lines:
+        i, literal = 0, []
+
+        def flush():
+            if len(literal) >= 3:
+                out.extend([0, len(literal)] + literal + ([0] if len(literal) % 2 else []))
+            else:
+                for index in literal:
+                    out.extend([1, index])
+            literal.clear()
+        while i < len(line):
+            run = 1
+            while i + run < len(line) and line[i + run] == line[i] and run < 255:
+                run += 1
+            if run >= 3:
+                flush()
+                out.extend([run, line[i]])
+            else:
+                literal.extend(line[i:i + run])
+                if len(literal) >= 250:
+                    flush()
+            i += run
+        flush()
+        out.extend([0, 0])
+    out[-2:] = bytes([0, 1])
+    return bytes(out)
+
+
+def write_indexed_bmp(path, rows):
+    """A palette BMP of rows of (r, g, b) bytes holding at most 256 colours:
+    4 bits a pixel for up to 16 colours, else 8, and run-length coded when
+    that is smaller. Exactly the colours given: nothing is lost."""
+    colours = sorted({pixel for row in rows for pixel in row})
+    assert len(colours) <= 256, path
+    index = {colour: i for i, colour in enumerate(colours)}
     height, width = len(rows), len(rows[0])
-    stride = (width * 3 + 3) // 4 * 4
+    bits = 4 if len(colours) <= 16 else 8
+    lines = [[index[pixel] for pixel in row] for row in reversed(rows)]
+    stride = (width * bits + 31) // 32 * 4
     pixels = bytearray()
-    for row in reversed(rows):
-        line = bytearray()
-        for r, g, b in row:
-            line += bytes([round(b * 255), round(g * 255), round(r * 255)])
-        pixels += line + bytes(stride - len(line))
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
-    header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
+    for line in lines:
+        if bits == 4:
+            line = line + [0] * (len(line) % 2)
+            packed = bytes(line[i] << 4 | line[i + 1] for i in range(0, len(line), 2))
+        else:
+            packed = bytes(line)
+        pixels += packed + bytes(stride - len(packed))
+    compression = 0
+    if bits == 8:
+        coded = rle8(lines)
+        if len(coded) < len(pixels):
+            pixels, compression = coded, 1
+    palette = b"".join(bytes([b, g, r, 0]) for r, g, b in colours)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, compression, len(pixels), 2835,
+                       2835, len(colours), 0)
+    offset = 14 + len(info) + len(palette)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
     with open(path, "wb") as f:
-        f.write(header + info + bytes(pixels))
+        f.write(header + info + palette + bytes(pixels))
+
+
+def write_bmp(path, rows):
+    """A palette BMP of opaque (r, g, b) rows of 0..1 values."""
+    write_indexed_bmp(path, [[tuple(round(c * 255) for c in pixel) for pixel in row]
+                             for row in rows])
 
 
 def rounded_box(x, y, left, top, right, bottom, radius):

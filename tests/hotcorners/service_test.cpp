@@ -316,7 +316,8 @@ TEST(Service, CornerChangeFromAPeerReachesListenersOnce)
     CloseHandle(thread);
 }
 
-// The picture (left half) and mask (right half) of a 24-bit mark bitmap.
+// The picture (left half) and mask (right half) of a mark bitmap, as the
+// system reads the file (the marks are stored with a palette).
 struct Mark {
     int width = 0, height = 0;
     std::vector<COLORREF> picture, mask; // top-down, width x height each
@@ -324,27 +325,37 @@ struct Mark {
 
 Mark ReadMark(const std::string& path)
 {
-    std::vector<std::uint8_t> bytes = support::ReadBytes(support::WinPath(path));
     Mark mark;
-    if (bytes.size() < 54)
+    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(nullptr, support::WinPath(path).c_str(),
+                                                     IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    BITMAP info;
+    if (!bitmap || GetObjectA(bitmap, sizeof info, &info) != sizeof info) {
+        if (bitmap)
+            DeleteObject(bitmap);
         return mark;
-    auto dword = [&](std::size_t at) {
-        return static_cast<int>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
-                                bytes[at + 3] << 24);
-    };
-    int offset = dword(10), fullWidth = dword(18), height = dword(22);
-    int stride = (fullWidth * 3 + 3) / 4 * 4;
-    if (bytes.size() < static_cast<std::size_t>(offset + stride * height))
+    }
+    BITMAPINFO request = {};
+    request.bmiHeader.biSize = sizeof request.bmiHeader;
+    request.bmiHeader.biWidth = info.bmWidth;
+    request.bmiHeader.biHeight = -info.bmHeight; // top-down
+    request.bmiHeader.biPlanes = 1;
+    request.bmiHeader.biBitCount = 32;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
+    HDC screen = GetDC(nullptr);
+    int rows = GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(),
+                         &request, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(bitmap);
+    if (rows != info.bmHeight)
         return mark;
-    mark.width = fullWidth / 2;
-    mark.height = height;
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* row = &bytes[offset + stride * (height - 1 - y)];
-        for (int x = 0; x < fullWidth; ++x) {
-            COLORREF c = RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+    mark.width = info.bmWidth / 2;
+    mark.height = info.bmHeight;
+    for (int y = 0; y < mark.height; ++y)
+        for (int x = 0; x < info.bmWidth; ++x) {
+            std::uint32_t p = pixels[static_cast<std::size_t>(y) * info.bmWidth + x];
+            COLORREF c = RGB(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF);
             (x < mark.width ? mark.picture : mark.mask).push_back(c);
         }
-    }
     return mark;
 }
 
