@@ -28,16 +28,36 @@ bool LaunchCommandLine(char* commandLine)
     return true;
 }
 
+namespace {
+
+// This module's file; false when it is too long for a command line.
+bool ModulePath(char path[kModulePathSize])
+{
+    DWORD length = GetModuleFileNameA(gModule, path, kModulePathSize);
+    return length != 0 && length <= kModulePathLimit;
+}
+
+} // namespace
+
 bool LaunchModuleEntry(const char* entry)
 {
     char path[kModulePathSize] = {};
-    DWORD length = GetModuleFileNameA(gModule, path, kModulePathSize);
-    if (length == 0 || length > kModulePathLimit)
-        return false;
     char command[kCommandSize];
-    if (!FormatText(command, sizeof command, "rundll32 %s,%s", path, entry))
+    if (!ModulePath(path) || !FormatText(command, sizeof command, "rundll32 %s,%s", path, entry))
         return false;
     return LaunchCommandLine(command);
+}
+
+bool LaunchService()
+{
+    char path[kModulePathSize] = {};
+    char parameters[kCommandSize];
+    if (!ModulePath(path) || !FormatText(parameters, sizeof parameters, "%s,RunService", path))
+        return false;
+    // An elevated caller (an installer) leaves the start to the desktop
+    // shell, so that the service runs as the user; anywhere else, or when the
+    // shell cannot be asked, the service starts as this process's child.
+    return LaunchAsDesktopUser("rundll32.exe", parameters) || LaunchModuleEntry("RunService");
 }
 
 bool LaunchSaverSettings()

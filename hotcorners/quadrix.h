@@ -89,6 +89,14 @@ void WriteOption(const char* name, int value);
 // Starts "rundll32 <module path>,<entry>" as a process of its own, not
 // waited for. Returns false when nothing was started.
 bool LaunchModuleEntry(const char* entry);
+// Starts the corner watch service ("rundll32 <module path>,RunService"),
+// as the desktop's user when this process is elevated. Returns false when
+// nothing was started.
+bool LaunchService();
+// In an elevated process (Windows Vista and later), has the desktop shell
+// start file with parameters, so that it runs with the user's own token.
+// False when this process is not elevated or the shell could not be asked.
+bool LaunchAsDesktopUser(const char* file, const char* parameters);
 // Starts the Display control panel's screen-saver page for the current saver
 // ("SCRNSAVE.EXE" of "system.ini").
 bool LaunchSaverSettings();

@@ -66,7 +66,7 @@ bool ServiceRuns()
 void ServiceControl(bool start)
 {
     if (start)
-        LaunchModuleEntry("RunService");
+        LaunchService();
     else
         SendToService(WM_CLOSE, 0, 0);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -71,6 +72,24 @@ DWORD Option(const char* name)
     return value;
 }
 
+// The file name of the process that started process id; empty when unknown.
+std::string ParentName(DWORD id)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    std::vector<PROCESSENTRY32> processes;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        processes.push_back(entry);
+    CloseHandle(snapshot);
+    for (const PROCESSENTRY32& child : processes)
+        if (child.th32ProcessID == id)
+            for (const PROCESSENTRY32& parent : processes)
+                if (parent.th32ProcessID == child.th32ParentProcessID)
+                    return parent.szExeFile;
+    return "";
+}
+
 void RunToEnd(const std::string& module, const char* entry)
 {
     robot::Child child = StartEntry(module, entry);
@@ -123,3 +142,21 @@ TEST(SilentInstall, TwiceLeavesOneOfEachAndUninstallUndoesIt)
 }
 
 } // namespace
+
+// An elevated installer's service must run as the user who installed it: the
+// module hands the start to the desktop shell, whose child the service then
+// is. (Wine gives every process an administrator's full token; on Windows
+// only an elevated installer's calls take this way, the others start the
+// service themselves.)
+TEST(SilentInstall, AnElevatedStartLeavesTheServiceToTheDesktopShell)
+{
+    const std::string module = hc::InstallModule();
+    RunToEnd(module, "InstallSilently");
+    HWND service = hc::WaitForService(kWaitMs);
+    ASSERT_NE(nullptr, service);
+    DWORD serviceId = 0;
+    GetWindowThreadProcessId(service, &serviceId);
+    EXPECT_STRCASEEQ("explorer.exe", ParentName(serviceId).c_str());
+    RunToEnd(module, "UninstallSilently");
+    EXPECT_EQ(0, hc::CountServiceWindows());
+}
