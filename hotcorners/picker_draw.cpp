@@ -58,15 +58,20 @@ void DrawMarkers(HDC canvas, HDC scratch, const PickerArt& art, const char codes
 bool LoadPickerArt(HINSTANCE instance, const int ids[4], GdiObject bitmaps[4], const char* anchors,
                    PickerArt* art)
 {
-    HBITMAP loaded[4];
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
         bitmaps[i].Reset(LoadImageA(instance, MAKEINTRESOURCEA(ids[i]), IMAGE_BITMAP, 0, 0, 0));
-        loaded[i] = static_cast<HBITMAP>(bitmaps[i].Get());
-    }
+    return SetPickerArt(bitmaps, anchors, art);
+}
+
+bool SetPickerArt(const GdiObject bitmaps[4], const char* anchors, PickerArt* art)
+{
+    HBITMAP given[4];
+    for (int i = 0; i < 4; ++i)
+        given[i] = static_cast<HBITMAP>(bitmaps[i].Get());
     *art = PickerArt();
-    art->monitor = loaded[0];
+    art->monitor = given[0];
     for (int i = 0; i < 3; ++i)
-        art->markers[i] = loaded[i + 1];
+        art->markers[i] = given[i + 1];
     SIZE monitor = BitmapSize(art->monitor);
     SIZE marker = BitmapSize(art->markers[0]);
     art->width = monitor.cx / 2;
@@ -74,7 +79,7 @@ bool LoadPickerArt(HINSTANCE instance, const int ids[4], GdiObject bitmaps[4], c
     art->markerWidth = marker.cx;
     art->markerHeight = marker.cy;
     picker::LayoutFromAnchors(anchors, marker.cx, marker.cy, &art->layout);
-    return loaded[0] && loaded[1] && loaded[2] && loaded[3];
+    return given[0] && given[1] && given[2] && given[3];
 }
 
 void PaintPicker(HDC target, const PickerArt& art, const char codes[picker::kCorners],

@@ -1,6 +1,6 @@
 // Drawing the monitor with its four corner markers: the corner picker of
-// quadrix.dll and the saver's own corner control share it, each with the
-// artwork from its own resources.
+// quadrix.dll and the saver's own corner control share it, the module with
+// the artwork from its resources, the saver with pictures it draws itself.
 #pragma once
 #include <windows.h>
 
@@ -25,6 +25,9 @@ struct PickerArt {
 // bitmap is missing.
 bool LoadPickerArt(HINSTANCE instance, const int ids[4], GdiObject bitmaps[4], const char* anchors,
                    PickerArt* art);
+// The same for bitmaps made otherwise (the monitor, then the markers
+// Default, Now, Never), which stay owned by bitmaps.
+bool SetPickerArt(const GdiObject bitmaps[4], const char* anchors, PickerArt* art);
 
 // Paints a control's client area through target: what lies under it, the monitor, the desktop
 // colour on its screen, the marker of each corner's code, checkered in the

@@ -2,7 +2,7 @@
 
 #include "common/owners.h"
 #include "hotcorners/picker_draw.h"
-#include "saver/config/resource.h"
+#include "saver/config/corner_art.h"
 
 namespace {
 
@@ -29,10 +29,10 @@ char* BoundCodes(HWND control)
     return reinterpret_cast<char*>(GetWindowLongPtrA(control, GWLP_USERDATA));
 }
 
-void LoadCornerArt(HINSTANCE instance)
+void MakeCornerArt()
 {
-    const int ids[] = {IDB_CORNER_MONITOR, IDB_CORNER_DEFAULT, IDB_CORNER_NOW, IDB_CORNER_NEVER};
-    LoadPickerArt(instance, ids, gArt.bitmaps, kAnchors, &gArt.art);
+    DrawCornerArt(gArt.bitmaps);
+    SetPickerArt(gArt.bitmaps, kAnchors, &gArt.art);
 }
 
 // The menu at the marker under the point, the current choice checked.
@@ -94,7 +94,7 @@ void RegisterCornerPicture()
     WNDCLASSA wc;
     if (GetClassInfoA(instance, kCornerPictureClass, &wc))
         return;
-    LoadCornerArt(instance);
+    MakeCornerArt();
     ZeroMemory(&wc, sizeof wc);
     wc.lpfnWndProc = CornerPictureProc;
     wc.hInstance = instance;

@@ -1,6 +1,6 @@
 // TScrCorners: the "General" page's picture of a monitor with a marker in
-// each screen corner (Default, Now or Never), drawn like the hot-corners
-// module's own picker from the saver's copy of its artwork, since the module
+// each screen corner (Default, Now or Never), painted like the hot-corners
+// module's own picker from pictures the saver draws itself, since the module
 // may be absent. Clicking a marker offers "Now", "Never" and "Default".
 #pragma once
 #include <windows.h>

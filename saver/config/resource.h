@@ -33,8 +33,3 @@
 #define IDC_MODE 1213
 #define IDC_DRIVERBUTTON 1214
 
-// The corner picture's artwork.
-#define IDB_CORNER_MONITOR 1300
-#define IDB_CORNER_DEFAULT 1301
-#define IDB_CORNER_NOW 1302
-#define IDB_CORNER_NEVER 1303

@@ -351,13 +351,23 @@ TEST(ConfigDialog, ADriverChosenByFileIsListedSelectedAndStored)
     EXPECT_EQ("512x384", ReadText(kKey, "Mode"));
 }
 
+// The screen's pixel at a point of the control.
+COLORREF PixelOf(HWND control, POINT at)
+{
+    ClientToScreen(control, &at);
+    return robot::ScreenPixel(at.x, at.y);
+}
+
 // A pixel inside the top-right marker of the corner picture, on its tile's
 // colour: green for Now, red for Never, grey for Default.
 COLORREF TopRightMarker(HWND picture)
 {
-    POINT at = {148, 36};
-    ClientToScreen(picture, &at);
-    return robot::ScreenPixel(at.x, at.y);
+    return PixelOf(picture, {149, 33});
+}
+
+bool Dark(COLORREF c)
+{
+    return GetRValue(c) < 110 && GetGValue(c) < 110 && GetBValue(c) < 110;
 }
 
 bool Greenish(COLORREF c)
@@ -376,6 +386,14 @@ TEST(ConfigDialog, CornersAreChosenOnThePictureOfAMonitor)
     EXPECT_EQ(184, client.right);
     EXPECT_EQ(170, client.bottom);
     robot::Settle(d.child);
+    // A monitor, with the page showing around it: the page beside the foot,
+    // the bezel dark, the desktop's colour on the screen between the markers.
+    const COLORREF page = GetSysColor(COLOR_BTNFACE);
+    EXPECT_EQ(page, PixelOf(picture, {2, 165}));
+    EXPECT_EQ(page, PixelOf(picture, {182, 2}));
+    EXPECT_NE(page, PixelOf(picture, {9, 100})) << "the case";
+    EXPECT_TRUE(Dark(PixelOf(picture, {14, 70})));
+    EXPECT_EQ(GetSysColor(COLOR_BACKGROUND), PixelOf(picture, {92, 70}));
     EXPECT_FALSE(Greenish(TopRightMarker(picture))) << "Default at first";
     robot::Click(picture, {150, 25}); // the top-right marker
     ASSERT_TRUE(robot::ChooseMenuItem(0, kWaitMs)); // "Now"
