@@ -2,11 +2,11 @@
 # bench.sh [SECONDS]: builds the x64 tree and runs the frame benchmark under
 # 64-bit Wine the way the tests run programs (fresh prefix, private 1024x768
 # Xvfb, Mesa llvmpipe), printing one table row per case. SECONDS is each
-# timed round's length (default 0.6). Then the hot-corners service's cost
-# (bench/service_bench.cpp, a minute). The figures and how to read them:
-# timed round's length (default 0.6). Then the installer's start to Preview and
-# the package's sizes (bench/install_bench.cpp, scripts/sizes.py). The figures:
-# docs/bench.md.
+# timed round's length (default 0.6). Then the saver full screen, paced and
+# uncapped; the hot-corners service's cost (bench/service_bench.cpp, a
+# minute); the installer's start to Preview; and the package's sizes
+# (bench/install_bench.cpp, scripts/sizes.py). The figures and how to read
+# them: docs/bench.md.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/build.sh" x64
