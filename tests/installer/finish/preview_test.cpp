@@ -226,8 +226,12 @@ TEST_F(PreviewRun, ASaverThatNeverComesUpShowsGrowingDotsAndOkStillCloses)
     });
     ASSERT_TRUE(view.dialog);
     EXPECT_FALSE(IsWindow(view.dialog));
-    // Two dots a tick, nothing else; a fast robot may see every stage.
-    for (const std::string& status : view.statuses) {
+    // Two dots a tick, nothing else; a fast robot may see every stage, the
+    // set-up line before the first tick included.
+    for (std::size_t i = 0; i < view.statuses.size(); ++i) {
+        const std::string& status = view.statuses[i];
+        if (i == 0 && status == "Setting up.")
+            continue;
         EXPECT_EQ(0u, status.size() % 2) << status;
         EXPECT_EQ(std::string(status.size(), '.'), status);
     }
