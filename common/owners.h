@@ -87,6 +87,14 @@ struct LibraryTraits {
 };
 using Library = Owner<LibraryTraits>;
 
+// A function of library looked up by name (Proc: its pointer type), for
+// what older systems lack; nullptr when the library does not export it.
+template <typename Proc>
+Proc LibraryExport(HMODULE library, const char* name)
+{
+    return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
 // A GDI object we created (bitmap, brush, pen, font, region).
 struct GdiObjectTraits {
     using Value = HGDIOBJ;

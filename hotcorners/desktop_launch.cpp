@@ -32,10 +32,8 @@ bool ProcessIsElevated()
     Library advapi(LoadLibraryA("advapi32.dll"));
     if (!advapi)
         return false;
-    auto openToken = reinterpret_cast<OpenToken>(
-        reinterpret_cast<void*>(GetProcAddress(advapi.Get(), "OpenProcessToken")));
-    auto queryToken = reinterpret_cast<QueryToken>(
-        reinterpret_cast<void*>(GetProcAddress(advapi.Get(), "GetTokenInformation")));
+    auto openToken = LibraryExport<OpenToken>(advapi.Get(), "OpenProcessToken");
+    auto queryToken = LibraryExport<QueryToken>(advapi.Get(), "GetTokenInformation");
     HANDLE raw = nullptr;
     if (!openToken || !queryToken || !openToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
         return false;
@@ -69,10 +67,8 @@ public:
     {
         if (!library_)
             return;
-        alloc_ = reinterpret_cast<Alloc>(
-            reinterpret_cast<void*>(GetProcAddress(library_.Get(), "SysAllocString")));
-        free_ = reinterpret_cast<Free>(
-            reinterpret_cast<void*>(GetProcAddress(library_.Get(), "SysFreeString")));
+        alloc_ = LibraryExport<Alloc>(library_.Get(), "SysAllocString");
+        free_ = LibraryExport<Free>(library_.Get(), "SysFreeString");
     }
     ~Strings()
     {

@@ -37,15 +37,19 @@ bool ModulePath(char path[kModulePathSize])
     return length != 0 && length <= kModulePathLimit;
 }
 
+bool LaunchEntryOf(const char* path, const char* entry)
+{
+    char command[kCommandSize];
+    return FormatText(command, sizeof command, "rundll32 %s,%s", path, entry) &&
+           LaunchCommandLine(command);
+}
+
 } // namespace
 
 bool LaunchModuleEntry(const char* entry)
 {
     char path[kModulePathSize] = {};
-    char command[kCommandSize];
-    if (!ModulePath(path) || !FormatText(command, sizeof command, "rundll32 %s,%s", path, entry))
-        return false;
-    return LaunchCommandLine(command);
+    return ModulePath(path) && LaunchEntryOf(path, entry);
 }
 
 bool LaunchService()
@@ -57,7 +61,7 @@ bool LaunchService()
     // An elevated caller (an installer) leaves the start to the desktop
     // shell, so that the service runs as the user; anywhere else, or when the
     // shell cannot be asked, the service starts as this process's child.
-    return LaunchAsDesktopUser("rundll32.exe", parameters) || LaunchModuleEntry("RunService");
+    return LaunchAsDesktopUser("rundll32.exe", parameters) || LaunchEntryOf(path, "RunService");
 }
 
 bool LaunchSaverSettings()

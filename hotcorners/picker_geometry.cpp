@@ -1,6 +1,5 @@
 #include "hotcorners/picker_geometry.h"
 
-
 namespace picker {
 
 namespace {

@@ -38,9 +38,8 @@ bool IsDesktop(HWND window)
 {
     // Looked up each time: asked only while the pointer is in a corner.
     using GetShellWindowFn = HWND(WINAPI*)();
-    auto getShellWindow = reinterpret_cast<GetShellWindowFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"),
-                                                    "GetShellWindow")));
+    auto getShellWindow =
+        LibraryExport<GetShellWindowFn>(GetModuleHandleA("user32.dll"), "GetShellWindow");
     return window == GetDesktopWindow() || (getShellWindow && window == getShellWindow());
 }
 
@@ -81,8 +80,8 @@ void FindMonitorEnumerator(ServiceRecord& service)
     service.user32.Reset(LoadLibraryA("user32.dll"));
     if (!service.user32)
         return;
-    service.enumMonitors = reinterpret_cast<EnumDisplayMonitorsFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(service.user32.Get(), "EnumDisplayMonitors")));
+    service.enumMonitors =
+        LibraryExport<EnumDisplayMonitorsFn>(service.user32.Get(), "EnumDisplayMonitors");
     if (!service.enumMonitors)
         service.user32.Reset();
 }
@@ -259,10 +258,8 @@ using OpenDesktopFn = HDESK(WINAPI*)(LPCSTR, DWORD, BOOL, ACCESS_MASK);
 bool HasSaverDesktop()
 {
     HMODULE user32 = GetModuleHandleA("user32.dll");
-    auto open = reinterpret_cast<OpenDesktopFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(user32, "OpenDesktopA")));
-    auto close = reinterpret_cast<BOOL(WINAPI*)(HDESK)>(
-        reinterpret_cast<void (*)()>(GetProcAddress(user32, "CloseDesktop")));
+    auto open = LibraryExport<OpenDesktopFn>(user32, "OpenDesktopA");
+    auto close = LibraryExport<BOOL(WINAPI*)(HDESK)>(user32, "CloseDesktop");
     if (!open || !close)
         return false;
     static const char* const kNames[] = {"screen-saver", "Screen-Saver", "screen saver",

@@ -80,9 +80,7 @@ void RegisterCommonControls()
 {
     using InitProc = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     HMODULE library = GetModuleHandleA("COMCTL32.DLL");
-    auto init = library ? reinterpret_cast<InitProc>(reinterpret_cast<void*>(
-                              GetProcAddress(library, "InitCommonControlsEx")))
-                        : nullptr;
+    auto init = library ? LibraryExport<InitProc>(library, "InitCommonControlsEx") : nullptr;
     INITCOMMONCONTROLSEX controls = {sizeof controls,
                                      ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
     if (!init || !init(&controls))

@@ -106,12 +106,6 @@ void WriteDouble(HKEY key, const SettingInfo& info, double value, char separator
         WriteText(key, info.name, text);
 }
 
-template <typename Proc>
-Proc LibraryExport(HMODULE library, const char* name)
-{
-    return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
 const char* const kHotsLibraries[] = {"Sage.DLL", "Quadrix.dll"};
 
 } // namespace
