@@ -26,16 +26,19 @@ HWND WaitForService(DWORD timeoutMs)
     return service;
 }
 
+static BOOL CALLBACK CountServiceWindow(HWND window, LPARAM data)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, "QuadrixService") == 0)
+        ++*reinterpret_cast<int*>(data);
+    return TRUE;
+}
+
 int CountServiceWindows()
 {
     int count = 0;
-    EnumWindows([](HWND window, LPARAM data) -> BOOL {
-        char name[64] = {};
-        GetClassNameA(window, name, sizeof name);
-        if (lstrcmpA(name, "QuadrixService") == 0)
-            ++*reinterpret_cast<int*>(data);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&count));
+    EnumWindows(CountServiceWindow, reinterpret_cast<LPARAM>(&count));
     return count;
 }
 

@@ -24,6 +24,34 @@ LRESULT CALLBACK ListenerProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// The service on a thread of this process, as RunService runs it.
+DWORD WINAPI ServiceThread(void*)
+{
+    ServiceMain();
+    return 0;
+}
+
+// Takes the mutex without waiting and frees it again; returns the wait's result.
+DWORD WINAPI TakeAndFree(void* mutex)
+{
+    DWORD wait = WaitForSingleObject(mutex, 0);
+    if (wait == WAIT_OBJECT_0)
+        ReleaseMutex(mutex);
+    return wait;
+}
+
+// Takes the service window (waiting for its holder), holds it until the
+// event is set and returns how long the taking waited.
+DWORD WINAPI HoldUntilReleased(void* event)
+{
+    DWORD before = GetTickCount();
+    GetServiceWindow();
+    DWORD waited = GetTickCount() - before;
+    WaitForSingleObject(event, 10000);
+    ReleaseServiceWindow();
+    return waited;
+}
+
 HWND MakeListener()
 {
     WNDCLASSA wc = {};
@@ -48,10 +76,7 @@ protected:
     // The service on a thread of this process, as RunService runs it.
     HWND RunServiceThread()
     {
-        thread_ = CreateThread(nullptr, 0, [](void*) -> DWORD {
-            ServiceMain();
-            return 0;
-        }, nullptr, 0, nullptr);
+        thread_ = CreateThread(nullptr, 0, ServiceThread, nullptr, 0, nullptr);
         // Started once it stands in the slot.
         HWND service = nullptr;
         // Pumping: the start tells this thread's listening windows.
@@ -265,12 +290,7 @@ TEST_F(Module, ServiceMutexHoldsCount)
     auto freeElsewhere = [] {
         HANDLE other = OpenMutexA(SYNCHRONIZE, FALSE, kServiceMutexName);
         DWORD wait = WAIT_FAILED;
-        HANDLE thread = CreateThread(nullptr, 0, [](void* m) -> DWORD {
-            DWORD w = WaitForSingleObject(m, 0);
-            if (w == WAIT_OBJECT_0)
-                ReleaseMutex(m);
-            return w;
-        }, other, 0, nullptr);
+        HANDLE thread = CreateThread(nullptr, 0, TakeAndFree, other, 0, nullptr);
         WaitForSingleObject(thread, 5000);
         GetExitCodeThread(thread, &wait);
         CloseHandle(thread);
@@ -293,14 +313,7 @@ TEST_F(Module, ServiceMutexHoldsCount)
     // holds nothing), so the holder's release frees the mutex.
     GetServiceWindow();
     HANDLE released = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE other = CreateThread(nullptr, 0, [](void* event) -> DWORD {
-        DWORD before = GetTickCount();
-        GetServiceWindow();
-        DWORD waited = GetTickCount() - before;
-        WaitForSingleObject(event, 10000);
-        ReleaseServiceWindow();
-        return waited;
-    }, released, 0, nullptr);
+    HANDLE other = CreateThread(nullptr, 0, HoldUntilReleased, released, 0, nullptr);
     Sleep(3000);
     ReleaseServiceWindow();
     SetEvent(released);

@@ -32,8 +32,19 @@ void CreateLink(const std::wstring& linkPath, const std::wstring& target)
     ASSERT_EQ(ERROR_SUCCESS, set);
 }
 
-const wchar_t kTargetNative[] = L"\\Registry\\Machine\\Software\\Tolvar\\Target";
 constexpr char kTarget[] = "Software\\Tolvar\\Target";
+
+// The native name of kTarget under HKEY_LOCAL_MACHINE as this process sees
+// it: a 32-bit process on 64-bit Windows has its HKLM\Software keys under
+// Wow6432Node, and a link's target is a native name, never redirected.
+std::wstring TargetNativeName()
+{
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    return wow64 ? L"\\Registry\\Machine\\Software\\Wow6432Node\\Tolvar\\Target"
+                 : L"\\Registry\\Machine\\Software\\Tolvar\\Target";
+}
+const std::wstring kTargetNative = TargetNativeName();
 
 // A subkey whose name does not survive the way to ANSI and back: two CJK
 // characters enumerate as "??", and no key of that name exists.
