@@ -1,5 +1,5 @@
-# The same sources as 64-bit Windows programs: the build that runs under
-# 64-bit Wine on machines whose kernel cannot execute 32-bit code.
+# The same sources as 64-bit Windows programs: the twin of the shipped 32-bit
+# build, which catches pointer-size faults that the 32-bit product cannot show.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER   x86_64-w64-mingw32-gcc-posix)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the three trees:
-#   build/i686    the shipped product: build/i686/orbelle-setup.exe
-#   build/x64     the same code for 64-bit Wine, with the tests
+#   build/i686    the shipped product, build/i686/orbelle-setup.exe, with the
+#                 tests that run it under Wine 10's WoW64
+#   build/x64     the same code for x86-64, with its tests (pointer-size faults)
 #   build/native  the pure logic with the sanitizers, with its tests
 # Usage: scripts/build.sh [i686|x64|native ...]   (default: all three)
 set -euo pipefail
@@ -20,7 +21,7 @@ configure() { # DIR ARGS...
 for tree in "${trees[@]}"; do
   case $tree in
     i686)   configure i686 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" \
-                           -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF ;;
+                           -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON ;;
     x64)    configure x64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64.cmake" ;;
     native) configure native ;;
     *) echo "build: unknown tree $tree" >&2; exit 2 ;;

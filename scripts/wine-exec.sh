@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# wine-exec.sh PROGRAM [ARGS...]: runs a Windows program under 64-bit Wine in a
-# private prefix copied from the cached clean one, on a private Xvfb display,
-# and returns the program's exit code. The prefix and the display go away
-# afterwards; nothing touches ~/.wine.
+# wine-exec.sh PROGRAM [ARGS...]: runs a Windows program (32-bit or 64-bit)
+# under Wine 10 in WoW64 mode (scripts/wine.sh) in a private prefix copied
+# from the cached clean one, on a private Xvfb display, and returns the
+# program's exit code. The prefix and the display go away afterwards;
+# nothing touches ~/.wine.
 #
 #   ORBELLE_WINE_CACHE  where the clean prefix is kept (default: build/wine-clean)
 #   ORBELLE_DISPLAY=1   use $DISPLAY instead of a private Xvfb (for watching a run)
@@ -25,8 +26,8 @@ fi
 
 xvfb_pid=""
 cleanup() {
-  WINEPREFIX=$prefix timeout -k 2 20 wineserver -k >/dev/null 2>&1
-  WINEPREFIX=$prefix timeout -k 2 20 wineserver -w >/dev/null 2>&1
+  WINEPREFIX=$prefix timeout -k 2 20 "$here/wine.sh" wineserver -k >/dev/null 2>&1
+  WINEPREFIX=$prefix timeout -k 2 20 "$here/wine.sh" wineserver -w >/dev/null 2>&1
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   if [ -n "${ORBELLE_KEEP_PREFIX:-}" ] && [ -z "${ORBELLE_PREFIX:-}" ]; then
     echo "wine-exec: prefix kept at $prefix" >&2
@@ -48,6 +49,6 @@ export WINEPREFIX=$prefix WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # The wineserver would otherwise hold this script's pipes open for a while.
-timeout -k 5 "${WINE_TIMEOUT:-240}" wine "$@" </dev/null
+timeout -k 5 "${WINE_TIMEOUT:-240}" "$here/wine.sh" wine "$@" </dev/null
 rc=$?
 exit $rc
