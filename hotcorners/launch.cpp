@@ -2,6 +2,7 @@
 // Display control panel's screen-saver page.
 #include "hotcorners/quadrix.h"
 #include "common/owners.h"
+#include "common/paths.h"
 #include "common/text.h"
 
 namespace {
@@ -13,6 +14,29 @@ constexpr DWORD kSaverPathSize = 500;
 constexpr size_t kCommandSize = 1024;
 
 } // namespace
+
+bool RundllPath(char* path, unsigned size)
+{
+    // A 32-bit module on 64-bit Windows names the 32-bit host in SysWOW64:
+    // the plain name, resolved by a 64-bit caller such as the desktop shell,
+    // would start the 64-bit host, which only starts the 32-bit one for this
+    // module and waits beside it. Both functions are looked up: Windows 95
+    // and NT 4 have neither.
+    using IsWow64 = BOOL(WINAPI*)(HANDLE, BOOL*);
+    using Wow64Directory = UINT(WINAPI*)(char*, UINT);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto isWow64 = LibraryExport<IsWow64>(kernel, "IsWow64Process");
+    auto wow64Directory = LibraryExport<Wow64Directory>(kernel, "GetSystemWow64DirectoryA");
+    char directory[kPathSize];
+    BOOL wow64 = FALSE;
+    UINT length = 0;
+    if (isWow64 && wow64Directory && isWow64(GetCurrentProcess(), &wow64) && wow64)
+        length = wow64Directory(directory, sizeof directory);
+    if (length == 0 || length >= sizeof directory)
+        length = GetSystemDirectoryA(directory, sizeof directory);
+    return length != 0 && length < sizeof directory &&
+           JoinPath(path, size, directory, "rundll32.exe");
+}
 
 bool LaunchCommandLine(char* commandLine)
 {
@@ -39,8 +63,10 @@ bool ModulePath(char path[kModulePathSize])
 
 bool LaunchEntryOf(const char* path, const char* entry)
 {
+    char host[kPathSize];
     char command[kCommandSize];
-    return FormatText(command, sizeof command, "rundll32 %s,%s", path, entry) &&
+    return RundllPath(host, sizeof host) &&
+           FormatText(command, sizeof command, "\"%s\" %s,%s", host, path, entry) &&
            LaunchCommandLine(command);
 }
 
@@ -55,21 +81,25 @@ bool LaunchModuleEntry(const char* entry)
 bool LaunchService()
 {
     char path[kModulePathSize] = {};
+    char host[kPathSize];
     char parameters[kCommandSize];
-    if (!ModulePath(path) || !FormatText(parameters, sizeof parameters, "%s,RunService", path))
+    if (!ModulePath(path) || !RundllPath(host, sizeof host) ||
+        !FormatText(parameters, sizeof parameters, "%s,RunService", path))
         return false;
     // An elevated caller (an installer) leaves the start to the desktop
     // shell, so that the service runs as the user; anywhere else, or when the
     // shell cannot be asked, the service starts as this process's child.
-    return LaunchAsDesktopUser("rundll32.exe", parameters) || LaunchEntryOf(path, "RunService");
+    return LaunchAsDesktopUser(host, parameters) || LaunchEntryOf(path, "RunService");
 }
 
 bool LaunchSaverSettings()
 {
     char saver[kSaverPathSize] = {};
     GetPrivateProfileStringA("boot", "SCRNSAVE.EXE", "", saver, kSaverPathSize, "system.ini");
+    char host[kPathSize];
     char command[kCommandSize];
-    if (!FormatText(command, sizeof command, "rundll32 desk.cpl,InstallScreenSaver %s", saver))
+    if (!RundllPath(host, sizeof host) ||
+        !FormatText(command, sizeof command, "\"%s\" desk.cpl,InstallScreenSaver %s", host, saver))
         return false;
     return LaunchCommandLine(command);
 }

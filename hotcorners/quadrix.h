@@ -86,6 +86,10 @@ extern const char kOptionFeedback[];
 int ReadOption(const char* name);
 void WriteOption(const char* name, int value);
 
+// The rundll32.exe that hosts this module: the system directory's, or on
+// 64-bit Windows the one of the module's own kind (SysWOW64 for a 32-bit
+// module). False when it does not fit in size characters.
+bool RundllPath(char* path, unsigned size);
 // Starts "rundll32 <module path>,<entry>" as a process of its own, not
 // waited for. Returns false when nothing was started.
 bool LaunchModuleEntry(const char* entry);

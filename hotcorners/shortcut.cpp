@@ -146,14 +146,16 @@ IShellLinkA* CreateShortcut(const char* linkPath)
     char module[kPathSize];
     DWORD length = GetModuleFileNameA(gModule, module, sizeof module);
     char arguments[kPathSize + 16];
+    char host[kPathSize];
     if (length == 0 || length >= sizeof module - 1 ||
-        !FormatText(arguments, sizeof arguments, "%s,RunService", module))
+        !FormatText(arguments, sizeof arguments, "%s,RunService", module) ||
+        !RundllPath(host, sizeof host))
         return nullptr;
     ComPtr<IShellLinkA> link = NewShellLink();
     ComPtr<IPersistFile> file;
     if (!link || FAILED(link->QueryInterface(IID_IPersistFile, file.ReceiveVoid())))
         return nullptr;
-    link->SetPath("rundll32.exe");
+    link->SetPath(host);
     link->SetDescription("Quadrix");
     link->SetArguments(arguments);
     link->SetIconLocation(module, 0);
