@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "installer/finish/preview.h"
 #include "machine_state.h"
 #include "robot.h"
 #include "support.h"
@@ -154,6 +155,7 @@ struct InstallResult {
     DWORD exitCode = STILL_ACTIVE;
     bool previewShown = false;
     int litFrames = 0;
+    bool previewMoved = false; // the rings turned in the Preview, on the screen
     std::vector<robot::MessageBoxView> boxes;
 };
 
@@ -193,6 +195,8 @@ InstallResult RunInstaller(const std::string& setup, bool screenshots,
                 result.previewShown = true;
                 robot::WaitFor([&] { return LitFrames(trace) >= 3; }, kWindowMs);
                 result.litFrames = LitFrames(trace);
+                result.previewMoved =
+                    robot::ShowsMovingPicture(GetDlgItem(window, kPreviewArea), kWindowMs);
                 if (screenshots)
                     Shot("e2e-2-preview.png");
                 robot::Press(window, IDOK);
@@ -213,21 +217,25 @@ InstallResult RunInstaller(const std::string& setup, bool screenshots,
 
 // Runs an Add/Remove entry's UninstallString as the list would, answers the
 // question with Yes and the final notice with OK; returns the boxes seen.
-std::vector<robot::MessageBoxView> RunUninstallString(const std::string& token, const char* shotPrefix)
+// Runs a removal's command line and answers every box it shows, whichever
+// process shows it (a removal started through an add/remove-programs tool
+// runs in that tool's child): Yes to a question, the only button otherwise.
+// Returns once the command and every unglimex.exe have ended.
+std::vector<robot::MessageBoxView> RunRemoval(const std::string& command, const char* shotPrefix)
 {
     std::vector<robot::MessageBoxView> boxes;
-    std::string command = ReadString(HKEY_LOCAL_MACHINE, kEntries + token, "UninstallString");
     robot::Child child = robot::Start(command);
     EXPECT_NE(nullptr, child.process) << command;
     DWORD start = GetTickCount();
     int shots = 0;
-    while (child.process && GetTickCount() - start < kExitMs) {
-        if (robot::WaitExit(child, 50) != STILL_ACTIVE)
-            break;
-        for (HWND window : robot::TopWindows(child.id)) {
+    auto running = [&] {
+        return robot::WaitExit(child, 50) == STILL_ACTIVE || !support::WaitUntilNoProcess("unglimex.exe", 0);
+    };
+    while (child.process && GetTickCount() - start < kExitMs && running()) {
+        for (HWND window : robot::TopWindows(0)) {
             if (robot::ClassName(window) != "#32770")
                 continue;
-            robot::MessageBoxView box = robot::WaitForMessageBox(robot::Text(window).c_str(), 2000, child.id);
+            robot::MessageBoxView box = robot::WaitForMessageBox(robot::Text(window).c_str(), 2000);
             if (box.window != window || box.buttons.empty())
                 continue;
             boxes.push_back(box);
@@ -245,11 +253,73 @@ std::vector<robot::MessageBoxView> RunUninstallString(const std::string& token, 
     return boxes;
 }
 
+std::vector<robot::MessageBoxView> RunUninstallString(const std::string& token, const char* shotPrefix)
+{
+    return RunRemoval(ReadString(HKEY_LOCAL_MACHINE, kEntries + token, "UninstallString"), shotPrefix);
+}
+
+// Wine's own add/remove-programs tool, the 64-bit one that its control panel
+// runs: a 64-bit program finds a 32-bit program's entries only where it
+// reads both registry views; "--remove" runs the entry's UninstallString and
+// says nothing when it finds no entry. (Sysnative names the 64-bit system
+// folder to a 32-bit process.)
+std::string WineUninstaller()
+{
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    return InWindows(wow64 ? "sysnative\\uninstaller.exe" : "system32\\uninstaller.exe");
+}
+
 void ExpectInstalledFrom(const char* file, const char* resource)
 {
     std::vector<std::uint8_t> carried = support::ResourceBytes(kSetup, resource);
     ASSERT_FALSE(carried.empty()) << resource;
     EXPECT_TRUE(carried == support::ReadBytes(InWindows(file))) << file << " differs from " << resource;
+}
+
+// The elevated installer (its manifest asks for an administrator; Wine, like
+// Windows with UAC, gives other programs a limited token) leaves the
+// service's start to the desktop shell, so the service runs as the user: one
+// rundll32, the shell's child, of the module's own kind (no 64-bit host
+// beside a 32-bit one).
+void ExpectTheServiceStartedByTheDesktopShell()
+{
+    HWND service = FindWindowA("QuadrixService", nullptr);
+    DWORD serviceId = 0;
+    GetWindowThreadProcessId(service, &serviceId);
+    int hosts = 0;
+    for (const support::ProcessEntry& process : support::Processes())
+        hosts += lstrcmpiA(process.fileName.c_str(), "rundll32.exe") == 0;
+    EXPECT_EQ(1, hosts);
+    EXPECT_STRCASEEQ("explorer.exe", support::ParentProcessName(serviceId).c_str());
+    HANDLE host = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, serviceId);
+    BOOL hostWow64 = FALSE, ownWow64 = FALSE;
+    EXPECT_TRUE(host && IsWow64Process(host, &hostWow64));
+    if (host)
+        CloseHandle(host);
+    IsWow64Process(GetCurrentProcess(), &ownWow64);
+    EXPECT_EQ(ownWow64, hostWow64);
+}
+
+// Where the keys of a program of this test's kind lie for a 64-bit program:
+// under Wow6432Node for a 32-bit one on 64-bit Windows.
+void ExpectTheKeysInTheViewOfTheirKind()
+{
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    const std::string node = wow64 ? "Wow6432Node\\" : "";
+    for (const std::string& key :
+         {"Software\\" + node + "Microsoft\\Windows\\CurrentVersion\\Uninstall\\orbelle.scr",
+          "Software\\" + node + "Microsoft\\Windows\\CurrentVersion\\Uninstall\\quadrix.dll",
+          "Software\\" + node + "Tolvar\\Unglimex\\orbelle.scr",
+          "Software\\Classes\\" + node + "CLSID\\" + kClassId}) {
+        HKEY opened = nullptr;
+        EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0,
+                                               KEY_READ | KEY_WOW64_64KEY, &opened))
+            << key;
+        if (opened)
+            RegCloseKey(opened);
+    }
 }
 
 void ExpectTheInstalledMachine()
@@ -286,12 +356,14 @@ void ExpectTheInstalledMachine()
 
     EXPECT_TRUE(robot::WaitFor([] { return AgentDetect() == 1; }, kWindowMs)) << "no hot-corners service";
     EXPECT_EQ(1, CountWindows("QuadrixService"));
+    ExpectTheServiceStartedByTheDesktopShell();
     EXPECT_TRUE(support::FileExists(StartupFolder() + "\\Quadrix.lnk"));
     const std::string classKey = std::string("Software\\Classes\\CLSID\\") + kClassId;
     EXPECT_EQ("Quadrix", ReadString(HKEY_LOCAL_MACHINE, classKey, nullptr));
     EXPECT_STRCASEEQ(InWindows("quadrix.dll").c_str(),
                      ReadString(HKEY_LOCAL_MACHINE, classKey + "\\InProcServer32", nullptr).c_str());
     EXPECT_EQ(kClassId, ReadString(HKEY_LOCAL_MACHINE, kPageKey, nullptr));
+    ExpectTheKeysInTheViewOfTheirKind();
 }
 
 // The full-screen saver from the installed file: two screenshots a second
@@ -396,7 +468,9 @@ void ExpectHotCornersRemoved()
 
 void ExpectSaverRemoved()
 {
-    std::vector<robot::MessageBoxView> boxes = RunUninstallString("orbelle.scr", "e2e-7-remove-saver-");
+    // Removed as a user of Wine removes programs: through its own tool.
+    std::vector<robot::MessageBoxView> boxes =
+        RunRemoval("\"" + WineUninstaller() + "\" --remove orbelle.scr", "e2e-7-remove-saver-");
     ASSERT_EQ(2u, boxes.size());
     EXPECT_EQ("This will remove Orbelle screen saver.\r\nAre you sure you want to continue?", boxes[0].text);
     EXPECT_EQ("Orbelle screen saver has been removed.", boxes[1].text);
@@ -457,6 +531,7 @@ TEST(EndToEnd, OneInstallationAndItsRemovalLeaveTheMachineAsItWas)
     EXPECT_EQ(1u, install.exitCode);
     EXPECT_TRUE(install.previewShown);
     EXPECT_GE(install.litFrames, 3) << "the Preview's saver drew no lit frames";
+    EXPECT_TRUE(install.previewMoved) << "the Preview showed no turning rings";
     EXPECT_TRUE(install.boxes.empty()) << Describe(install.boxes);
     EXPECT_TRUE(support::WaitUntilNoProcess("orbelle.scr", kWindowMs)) << "the preview saver outlived OK";
 

@@ -39,11 +39,13 @@ void ReadValues(HKEY key, const std::string& path, MachineState* state)
     }
 }
 
+// Read in the 64-bit view: on 64-bit Windows it shows a 32-bit program's
+// keys where they lie, under Wow6432Node, beside the 64-bit ones.
 void ReadKey(HKEY parent, const std::string& subkey, const std::string& path, MachineState* state,
              int depth)
 {
     HKEY key;
-    if (RegOpenKeyExA(parent, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(parent, subkey.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
         return;
     (*state)["key " + path] = "";
     ReadValues(key, path, state);
@@ -147,12 +149,25 @@ std::vector<std::string> Differences(const MachineState& before, const MachineSt
     return lines;
 }
 
-bool Allowed(const std::string& difference, const std::vector<Allowance>& allowances)
+namespace {
+
+// The entry as a process of the other kind names it: a 32-bit program's
+// HKLM\Software and class keys lie under Wow6432Node on 64-bit Windows.
+std::string WithoutWow64Node(std::string entry)
 {
-    std::string entry = difference.substr(2); // past "+ ", "- " or "~ "
-    std::string::size_type shown = entry.find(" = ");
-    if (shown != std::string::npos)
-        entry.erase(shown);
+    const std::string node = "\\Wow6432Node";
+    for (const char* parent : {"HKLM\\Software\\Classes", "HKLM\\Software"}) {
+        std::string prefix = std::string(parent) + node;
+        std::string::size_type at = entry.find(' ');
+        if (at != std::string::npos && entry.size() >= at + 1 + prefix.size() &&
+            _strnicmp(entry.c_str() + at + 1, prefix.c_str(), prefix.size()) == 0)
+            return entry.erase(at + 1 + std::strlen(parent), node.size());
+    }
+    return entry;
+}
+
+bool AllowedEntry(const std::string& entry, const std::vector<Allowance>& allowances)
+{
     for (const Allowance& allowance : allowances) {
         std::size_t length = std::strlen(allowance.prefix);
         if (entry.size() < length || _strnicmp(entry.c_str(), allowance.prefix, length) != 0)
@@ -161,6 +176,17 @@ bool Allowed(const std::string& difference, const std::vector<Allowance>& allowa
             return true;
     }
     return false;
+}
+
+} // namespace
+
+bool Allowed(const std::string& difference, const std::vector<Allowance>& allowances)
+{
+    std::string entry = difference.substr(2); // past "+ ", "- " or "~ "
+    std::string::size_type shown = entry.find(" = ");
+    if (shown != std::string::npos)
+        entry.erase(shown);
+    return AllowedEntry(entry, allowances) || AllowedEntry(WithoutWow64Node(entry), allowances);
 }
 
 } // namespace e2e

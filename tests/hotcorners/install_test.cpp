@@ -73,23 +73,6 @@ DWORD Option(const char* name)
 }
 
 // The file name of the process that started process id; empty when unknown.
-std::string ParentName(DWORD id)
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    std::vector<PROCESSENTRY32> processes;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-        processes.push_back(entry);
-    CloseHandle(snapshot);
-    for (const PROCESSENTRY32& child : processes)
-        if (child.th32ProcessID == id)
-            for (const PROCESSENTRY32& parent : processes)
-                if (parent.th32ProcessID == child.th32ParentProcessID)
-                    return parent.szExeFile;
-    return "";
-}
-
 void RunToEnd(const std::string& module, const char* entry)
 {
     robot::Child child = StartEntry(module, entry);
@@ -143,20 +126,36 @@ TEST(SilentInstall, TwiceLeavesOneOfEachAndUninstallUndoesIt)
 
 } // namespace
 
-// An elevated installer's service must run as the user who installed it: the
-// module hands the start to the desktop shell, whose child the service then
-// is. (Wine gives every process an administrator's full token; on Windows
-// only an elevated installer's calls take this way, the others start the
-// service themselves.)
-TEST(SilentInstall, AnElevatedStartLeavesTheServiceToTheDesktopShell)
+// A caller with the user's own token (rundll32 here: Wine, like Windows
+// with UAC, gives a program without an elevating manifest a limited token)
+// starts the service as its own child, in the rundll32 of the module's own
+// kind: one 32-bit host for the 32-bit module, none of the other kind beside
+// it. (The elevated installer's way, through the desktop shell, is checked
+// end to end.)
+TEST(SilentInstall, TheServiceRunsInOneHostOfTheModulesOwnKind)
 {
     const std::string module = hc::InstallModule();
-    RunToEnd(module, "InstallSilently");
+    robot::Child caller = StartEntry(module, "InstallSilently");
+    EXPECT_EQ(0u, robot::WaitExit(caller, kWaitMs));
+    robot::Finish(caller);
     HWND service = hc::WaitForService(kWaitMs);
     ASSERT_NE(nullptr, service);
     DWORD serviceId = 0;
     GetWindowThreadProcessId(service, &serviceId);
-    EXPECT_STRCASEEQ("explorer.exe", ParentName(serviceId).c_str());
+    std::vector<support::ProcessEntry> hosts;
+    for (const support::ProcessEntry& process : support::Processes())
+        if (lstrcmpiA(process.fileName.c_str(), "rundll32.exe") == 0)
+            hosts.push_back(process);
+    ASSERT_EQ(1u, hosts.size()) << "only the service's host runs";
+    EXPECT_EQ(serviceId, hosts[0].id);
+    EXPECT_EQ(caller.id, hosts[0].parentId);
+    HANDLE host = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, serviceId);
+    ASSERT_NE(nullptr, host);
+    BOOL hostWow64 = FALSE, ownWow64 = FALSE;
+    EXPECT_TRUE(IsWow64Process(host, &hostWow64));
+    CloseHandle(host);
+    IsWow64Process(GetCurrentProcess(), &ownWow64);
+    EXPECT_EQ(ownWow64, hostWow64) << "the host is of this test's (and the module's) kind";
     RunToEnd(module, "UninstallSilently");
     EXPECT_EQ(0, hc::CountServiceWindows());
 }

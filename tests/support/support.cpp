@@ -43,21 +43,39 @@ bool FileExists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::vector<ProcessEntry> Processes()
+{
+    std::vector<ProcessEntry> processes;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return processes;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        processes.push_back({entry.th32ProcessID, entry.th32ParentProcessID, entry.szExeFile});
+    CloseHandle(snapshot);
+    return processes;
+}
+
+std::string ParentProcessName(DWORD id)
+{
+    std::vector<ProcessEntry> processes = Processes();
+    for (const ProcessEntry& child : processes)
+        if (child.id == id)
+            for (const ProcessEntry& parent : processes)
+                if (parent.id == child.parentId)
+                    return parent.fileName;
+    return "";
+}
+
 namespace {
 
 bool ProcessRuns(const char* fileName)
 {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return false;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    bool found = false;
-    for (BOOL more = Process32First(snapshot, &entry); more && !found;
-         more = Process32Next(snapshot, &entry))
-        found = lstrcmpiA(entry.szExeFile, fileName) == 0;
-    CloseHandle(snapshot);
-    return found;
+    for (const ProcessEntry& entry : Processes())
+        if (lstrcmpiA(entry.fileName.c_str(), fileName) == 0)
+            return true;
+    return false;
 }
 
 } // namespace

@@ -43,6 +43,17 @@ template <typename Predicate> bool PumpUntil(Predicate predicate, DWORD timeoutM
     }
 }
 
+// The processes running in the prefix, as the system lists them.
+struct ProcessEntry {
+    DWORD id;
+    DWORD parentId; // the process that started it, which may have ended since
+    std::string fileName;
+};
+std::vector<ProcessEntry> Processes();
+// The file name of the running process that started process id; empty when
+// it has ended.
+std::string ParentProcessName(DWORD id);
+
 // Waits until no process of this file name (e.g. "orbelle.scr") runs in the
 // prefix; false when one still runs after the time-out.
 bool WaitUntilNoProcess(const char* fileName, DWORD timeoutMs);
