@@ -346,6 +346,39 @@ static bool CaptureRgb(HDC dc, int x, int y, int width, int height, std::vector<
     return ok;
 }
 
+// The screen's pixels under a window's client area, as RGB bytes.
+static std::vector<std::uint8_t> ClientPixels(HWND window)
+{
+    RECT area;
+    GetClientRect(window, &area);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    std::vector<std::uint8_t> rgb;
+    HDC screen = GetDC(nullptr);
+    CaptureRgb(screen, area.left, area.top, area.right - area.left, area.bottom - area.top, rgb);
+    ReleaseDC(nullptr, screen);
+    return rgb;
+}
+
+bool ShowsMovingPicture(HWND window, DWORD timeoutMs)
+{
+    return WaitFor([&] {
+        std::vector<std::uint8_t> first = ClientPixels(window);
+        Sleep(300);
+        std::vector<std::uint8_t> second = ClientPixels(window);
+        if (first.empty() || first.size() != second.size())
+            return false;
+        std::size_t black = 0, lit = 0, changed = 0;
+        for (std::size_t i = 0; i + 2 < first.size(); i += 3) {
+            bool dark = first[i] == 0 && first[i + 1] == 0 && first[i + 2] == 0;
+            black += dark;
+            lit += !dark;
+            changed += first[i] != second[i] || first[i + 1] != second[i + 1] ||
+                       first[i + 2] != second[i + 2];
+        }
+        return black > 0 && lit > 0 && changed >= 10;
+    }, timeoutMs);
+}
+
 std::string MessageBoxIcon(HWND box)
 {
     HWND icon = nullptr;

@@ -83,6 +83,10 @@ COLORREF ScreenPixel(int x, int y);
 bool Screenshot(const std::string& pngPath);
 // The client area of a window (e.g. a top-level OpenGL window).
 bool WindowShot(HWND window, const std::string& pngPath);
+// True once the screen under window's client area shows a picture that
+// moves: black background and lit pixels, and at least ten pixels that
+// change within 0.3 s (a saver's rings turning), before timeoutMs passes.
+bool ShowsMovingPicture(HWND window, DWORD timeoutMs);
 
 // Polls predicate every 10 ms until it holds or timeoutMs passes.
 template <typename Predicate> bool WaitFor(Predicate predicate, DWORD timeoutMs)

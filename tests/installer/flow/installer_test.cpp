@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "common/owners.h"
+#include "installer/finish/preview.h"
 #include "robot.h"
 #include "support.h"
 
@@ -230,7 +231,8 @@ TEST(Install, WithQuadrixWritesTheThreePayloadsByteForByte)
 
 // The Preview dialog runs the installed saver itself, which inherits the
 // installer's environment: its trace file shows frames of the dialog's
-// preview area, drawn with lit pixels.
+// preview area, drawn with lit pixels, and the screen shows them there: the
+// rings turn in the area, as a user sees them.
 TEST(Install, ThePreviewDialogShowsTheRingsDrawn)
 {
     const std::string trace = support::TempDirectory() + "orbelle-trace.txt";
@@ -246,6 +248,7 @@ TEST(Install, ThePreviewDialogShowsTheRingsDrawn)
                              [](const support::Frame& f) { return f.lit > 0; });
     };
     EXPECT_TRUE(robot::WaitFor([&] { return litFrames() >= 3; }, kWindowTimeout));
+    EXPECT_TRUE(robot::ShowsMovingPicture(GetDlgItem(preview, kPreviewArea), kWindowTimeout));
     EXPECT_EQ(1u, run.Finish());
     EXPECT_TRUE(run.previewShown);
 }

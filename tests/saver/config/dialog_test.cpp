@@ -144,6 +144,8 @@ TEST(ConfigDialog, ShowsTheStoredValues)
     GetClientRect(preview, &r);
     EXPECT_EQ(169, r.right);
     EXPECT_EQ(169, r.bottom);
+    // The square runs the rings with the settings shown, on the screen.
+    EXPECT_TRUE(robot::ShowsMovingPicture(preview, kWaitMs));
     robot::Settle(d.child, 300);
     robot::WindowShot(d.window, support::ArtifactPath("config-driver.png"));
     Finish(d, IDCANCEL);
