@@ -233,6 +233,7 @@ struct CaseResult {
     Timing ours, raw;
     double walkMs = 0, motionMs = 0;
     long differing = -1;
+    bool arrays = false; // ours drew from vertex arrays
 };
 
 void PrintRenderer()
@@ -297,6 +298,7 @@ void MeasureOnPanel(TSglPanel& panel, BenchOwner& owner, TOrbelleScene& scene, d
         result.raw = Better(result.raw, TimeFrames(plain, [] { glFinish(); }, seconds));
     }
     result.walkMs = WalkMs(scene.Tree(), inputs, seconds / 2);
+    result.arrays = scene.FrameFromArrays();
     result.motionMs = MotionMs(scene);
     result.ran = true;
 }
@@ -347,9 +349,9 @@ void CaseName(const BenchCase& c, char* text, std::size_t size)
 
 void PrintHeader()
 {
-    std::printf("%-16s %6s %7s %8s %9s %8s %9s %8s %8s %8s %9s %7s\n", "case", "rings", "shapes",
+    std::printf("%-16s %6s %7s %8s %9s %8s %9s %8s %8s %8s %9s %7s %s\n", "case", "rings", "shapes",
                 "vertices", "ours fps", "ours ms", "raw fps", "raw ms", "ours/raw", "walk ms",
-                "motion ms", "diff px");
+                "motion ms", "diff px", "path");
 }
 
 void PrintRow(const BenchCase& c, const CaseResult& r)
@@ -361,10 +363,11 @@ void PrintRow(const BenchCase& c, const CaseResult& r)
         return;
     }
     double ratio = r.raw.Ms() > 0 ? r.ours.Ms() / r.raw.Ms() : 0;
-    std::printf("%-16s %6d %7lu %8lu %9.1f %8.2f %9.1f %8.2f %8.2f %8.3f %9.3f %7ld\n", name,
+    std::printf("%-16s %6d %7lu %8lu %9.1f %8.2f %9.1f %8.2f %8.2f %8.3f %9.3f %7ld %s\n", name,
                 r.rings, static_cast<unsigned long>(r.counted.shapes),
                 static_cast<unsigned long>(r.counted.vertices), r.ours.Fps(), r.ours.Ms(),
-                r.raw.Fps(), r.raw.Ms(), ratio, r.walkMs, r.motionMs, r.differing);
+                r.raw.Fps(), r.raw.Ms(), ratio, r.walkMs, r.motionMs, r.differing,
+                r.arrays ? "arrays" : "immediate");
 }
 
 double SecondsArgument(int argc, char** argv)

@@ -9,6 +9,7 @@ namespace {
 
 #define SGL_GL(ret, name, params, args) ret(APIENTRY* p##name) params = nullptr;
 #include "saver/framework/sglfuncs.inc"
+#include "saver/framework/sglarrays.inc"
 #undef SGL_GL
 
 using CreateContextProc = HGLRC(WINAPI*)(HDC);
@@ -61,6 +62,7 @@ void ClearPointers()
 {
 #define SGL_GL(ret, name, params, args) p##name = nullptr;
 #include "saver/framework/sglfuncs.inc"
+#include "saver/framework/sglarrays.inc"
 #undef SGL_GL
     pCreateContext = nullptr;
     pDeleteContext = nullptr;
@@ -89,6 +91,9 @@ void ResolveAll(HMODULE library, char* missing)
     Resolve(library, "wglSetPixelFormat", &pSetPixelFormat);
     Resolve(library, "glReadPixels", &pReadPixels);
     Resolve(library, "wglGetProcAddress", &pGetProcAddress);
+#define SGL_GL(ret, name, params, args) Resolve(library, "gl" #name, &p##name);
+#include "saver/framework/sglarrays.inc"
+#undef SGL_GL
 }
 
 void MultiplyCurrent(const double m[16])
@@ -101,7 +106,17 @@ void MultiplyCurrent(const double m[16])
 #define SGL_GL(ret, name, params, args) \
     ret sgl##name params { return p##name args; }
 #include "saver/framework/sglfuncs.inc"
+#include "saver/framework/sglarrays.inc"
 #undef SGL_GL
+
+bool sglHasVertexArrays()
+{
+    bool all = true;
+#define SGL_GL(ret, name, params, args) all = all && p##name != nullptr;
+#include "saver/framework/sglarrays.inc"
+#undef SGL_GL
+    return all;
+}
 
 HMODULE sglLoadLibrary(const char* name)
 {
@@ -123,6 +138,8 @@ HMODULE sglLoadLibrary(const char* name)
         return nullptr;
     }
     gLibrary = std::move(library);
+    ScrDebug(tlUsr, "%s draws %s", gLibraryName,
+             sglHasVertexArrays() ? "from vertex arrays" : "in immediate mode (no vertex arrays)");
     return gLibrary.Get();
 }
 

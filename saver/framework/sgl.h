@@ -12,6 +12,13 @@
 #include "saver/framework/sglfuncs.inc"
 #undef SGL_GL
 
+// The vertex-array functions, resolved only when the driver has them:
+// call them only where sglHasVertexArrays() says all are there.
+#define SGL_GL(ret, name, params, args) ret sgl##name params;
+#include "saver/framework/sglarrays.inc"
+#undef SGL_GL
+bool sglHasVertexArrays();
+
 // Loads the driver by name or path (the normal library search), freeing the
 // one loaded before. Returns null, with "Failed to load <name>: <missing>"
 // in the trace, when a required function is missing.

@@ -8,6 +8,7 @@
 #include "saver/framework/pacing.h"
 #include "saver/framework/panel.h"
 #include "saver/framework/sgl.h"
+#include "saver/rings/frame_arrays.h"
 #include "saver/rings/logo_file.h"
 #include "saver/rings/ring_draw.h"
 
@@ -36,6 +37,112 @@ public:
             sglDisable(GL_TEXTURE_2D);
     }
 };
+
+GLenum GlMode(Primitive primitive)
+{
+    switch (primitive) {
+    case Primitive::TriangleFan: return GL_TRIANGLE_FAN;
+    case Primitive::LineStrip: return GL_LINE_STRIP;
+    case Primitive::Quads: return GL_QUADS;
+    }
+    return GL_POINTS;
+}
+
+// The mode of a shape's pieces in the index list.
+GLenum PieceMode(Primitive primitive)
+{
+    switch (primitive) {
+    case Primitive::TriangleFan: return GL_TRIANGLES;
+    case Primitive::LineStrip: return GL_LINES;
+    case Primitive::Quads: return GL_QUADS;
+    }
+    return GL_POINTS;
+}
+
+// Draws the gathered frame run by run, in the walk's order: a run of many
+// shapes in one call from the arrays, a lone shape in immediate mode (one
+// small draw call costs the driver more than the few vertices it replaces,
+// and a driver batches immediate-mode shapes itself). Same primitives,
+// colours and texture states as the immediate-mode sink, so same pixels.
+class ArrayReplay {
+public:
+    explicit ArrayReplay(const FrameArrays& frame) : frame_(frame)
+    {
+        sglVertexPointer(3, GL_FLOAT, 0, frame.Positions().data());
+        sglColorPointer(4, GL_FLOAT, 0, frame.Colours().data());
+        sglTexCoordPointer(2, GL_FLOAT, 0, frame.TexCoords().data());
+        sglEnableClientState(GL_VERTEX_ARRAY);
+        sglEnableClientState(GL_COLOR_ARRAY);
+    }
+    ~ArrayReplay()
+    {
+        SetTexturing(false);
+        sglDisableClientState(GL_COLOR_ARRAY);
+        sglDisableClientState(GL_VERTEX_ARRAY);
+    }
+    ArrayReplay(const ArrayReplay&) = delete;
+    ArrayReplay& operator=(const ArrayReplay&) = delete;
+
+    void Draw(const FrameRun& run)
+    {
+        SetTexturing(run.texture);
+        if (run.draws > 1) {
+            sglDrawElements(PieceMode(run.primitive), static_cast<GLsizei>(run.indexCount),
+                            GL_UNSIGNED_INT, frame_.Indices().data() + run.firstIndex);
+            colourKnown_ = false; // left undefined by a draw from a colour array
+            return;
+        }
+        DrawShape(frame_.Draws()[run.firstDraw]);
+    }
+
+private:
+    void SetTexturing(bool on)
+    {
+        if (on == texture_)
+            return;
+        texture_ = on;
+        if (on) {
+            sglEnable(GL_TEXTURE_2D);
+            sglEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        } else {
+            sglDisable(GL_TEXTURE_2D);
+            sglDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        }
+    }
+    void DrawShape(const FrameDraw& draw)
+    {
+        const RgbaColour& c = draw.colour;
+        if (!colourKnown_ || c.r != colour_.r || c.g != colour_.g || c.b != colour_.b ||
+            c.a != colour_.a) {
+            sglColor4f(c.r, c.g, c.b, c.a);
+            colour_ = c;
+            colourKnown_ = true;
+        }
+        const float* position = frame_.Positions().data() + 3 * draw.first;
+        const float* tex = frame_.TexCoords().data() + 2 * draw.first;
+        sglBegin(GlMode(draw.primitive));
+        for (std::size_t i = 0; i < draw.count; ++i, position += 3, tex += 2) {
+            if (draw.texture)
+                sglTexCoord2f(tex[0], tex[1]);
+            sglVertex3f(position[0], position[1], position[2]);
+        }
+        sglEnd();
+    }
+
+    const FrameArrays& frame_;
+    RgbaColour colour_{1, 1, 1, 1};
+    bool colourKnown_ = false;
+    bool texture_ = false;
+};
+
+void DrawFromArrays(const FrameArrays& frame)
+{
+    if (frame.Runs().empty())
+        return;
+    ArrayReplay replay(frame);
+    for (const FrameRun& run : frame.Runs())
+        replay.Draw(run);
+}
 
 void TimerEvent(void* scene)
 {
@@ -87,6 +194,7 @@ TOrbelleScene::TOrbelleScene(const OrbelleSettings& settings, std::uint32_t seed
 void TOrbelleScene::Build()
 {
     timer_.Interval = ScrFrameInterval();
+    timer_.Rate = ScrFrameRate();
     BuildTilt(tilt_);
     BuildRings();
     LoadLogo();
@@ -110,6 +218,7 @@ void TOrbelleScene::GLInit(TSglPanel& panel)
 {
     panel_ = &panel;
     contextReady_ = true;
+    timer_.SwapPaces = panel.SwapSynchronised();
     sglClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     sglShadeModel(GL_FLAT);
     sglEnable(GL_BLEND);
@@ -160,11 +269,24 @@ void TOrbelleScene::DrawFrame()
     look.monochrome = settings_.monochrome;
     look.useImage = settings_.useImage && logo_.size > 0;
     TexRect tex{logo_.s0, logo_.t0, logo_.s1, logo_.t1};
-    SglSink sink;
+    // Where the driver has vertex arrays a monochrome frame, outlines only,
+    // is gathered first and drawn a run at a time: a handful of calls into
+    // the driver instead of one per vertex, each of which costs a crossing to
+    // the 64-bit side for a 32-bit program on 64-bit Windows. A colour frame
+    // alternates fills and outlines, so no run holds two shapes; it is drawn
+    // in immediate mode, which the driver batches better than a call a shape.
+    SglSink immediate;
+    bool gather = settings_.monochrome && sglHasVertexArrays();
+    if (gather)
+        frame_.Clear();
+    RingSink& sink = gather ? static_cast<RingSink&>(frame_) : immediate;
     if (settings_.flat)
         DrawFlat(tree_, look, tex, sink);
     else
         Draw3D(tree_, tilt_, look, tex, sink);
+    if (gather)
+        DrawFromArrays(frame_);
+    fromArrays_ = gather;
 
     sglPopMatrix();
 }

@@ -4,6 +4,7 @@
 #include "saver/config/settings.h"
 #include "saver/framework/scene.h"
 #include "saver/rings/anim_timer.h"
+#include "saver/rings/frame_arrays.h"
 #include "saver/rings/logo.h"
 #include "saver/rings/rings.h"
 
@@ -22,6 +23,9 @@ public:
     void GLPaint(TSglPanel& panel) override;
     // Draws one frame into the back buffer, without the swap.
     void DrawFrame();
+    // Whether the last frame was drawn from vertex arrays (else in
+    // immediate mode).
+    bool FrameFromArrays() const { return fromArrays_; }
     // Paced by the animation timer, not by the window's WM_TIMER.
     unsigned TimerInterval() const override { return 0; }
     void StopFrames() override { timer_.Stop(); }
@@ -58,6 +62,8 @@ private:
     TiltTable tilt_;
     Motion motion_;
     LogoTexture logo_;
+    FrameArrays frame_; // the last frame gathered, its arrays kept for the next
+    bool fromArrays_ = false;
     TSglPanel* panel_ = nullptr;
     bool contextReady_ = false;
     TAnimTimer timer_;

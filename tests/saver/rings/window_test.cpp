@@ -141,7 +141,9 @@ struct FrameCase {
     int number;
 };
 
-Pixels Render(const FrameCase& c)
+// One frame of the case; driver null: the system's OpenGL. fromArrays, when
+// given, receives whether the frame was drawn from vertex arrays.
+Pixels Render(const FrameCase& c, const char* driver = nullptr, bool* fromArrays = nullptr)
 {
     OrbelleSettings settings = DefaultSettings();
     settings.flat = c.flat;
@@ -155,11 +157,18 @@ Pixels Render(const FrameCase& c)
     SceneOwner owner(scene);
     Pixels pixels;
     {
+        // One driver is loaded per process, and a new panel keeps the one
+        // an earlier panel left loaded.
+        sglFreeLibrary();
         TSglPanel panel(window, &owner);
+        if (driver)
+            panel.SetglDriver(driver);
         if (panel.GLHandleNeeded()) {
             panel.Paint();
             pixels = owner.pixels;
         }
+        if (fromArrays)
+            *fromArrays = scene.FrameFromArrays();
         EXPECT_STREQ("", owner.Error());
     }
     DestroyWindow(window);
@@ -232,6 +241,26 @@ TEST(OrbelleScene, FixedFramesMatchTheirReferences)
             differing += d > 24;
         }
         EXPECT_LE(differing, kWidth * kHeight / 100);
+    }
+}
+
+// A driver without the vertex-array functions (the tests' forwarding
+// driver exports only the functions every driver has, as 3dfx-style drivers
+// do) gets every frame in immediate mode; the system's OpenGL gets the
+// monochrome frames from arrays. Both give the very same pixels.
+TEST(OrbelleScene, BothDrawingPathsGiveTheSamePixels)
+{
+    const std::string subset = support::WinPath(SAVER_DRIVERS) + "\\forwardgl.dll";
+    for (const FrameCase& c : kFrames) {
+        SCOPED_TRACE(c.name);
+        bool arrays = false, subsetArrays = true;
+        Pixels system = Render(c, "OPENGL32.DLL", &arrays);
+        Pixels immediate = Render(c, subset.c_str(), &subsetArrays);
+        EXPECT_EQ(c.monochrome, arrays);
+        EXPECT_FALSE(subsetArrays);
+        ASSERT_EQ(static_cast<std::size_t>(kWidth * kHeight * 3), system.size());
+        EXPECT_TRUE(system == immediate) << "the two paths drew different pixels";
+        EXPECT_GT(Count(system).lit, 0);
     }
 }
 
