@@ -3,7 +3,10 @@
 // settings of a fresh profile), measured for a while after a warm-up, then
 // ended. Prints one line: the process's CPU time as a share of one core, the
 // frames drawn per second, and the display server's CPU share when its
-// process is named. Not a test; its figures depend on the machine.
+// process is named; then the intervals between swaps against the display's
+// period: median, 99th percentile, maximum, the late ones (over 1.5
+// periods) and those over 2 periods after the first second. Not a test; its
+// figures depend on the machine.
 //
 //   saver_bench [seconds]   (default 20)
 //   ORBELLE_BENCH_UNCAPPED=1      draws without the frame pacing (the
@@ -12,9 +15,11 @@
 //                                 /proc/N/stat through Wine's Z: drive)
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "common/owners.h"
 #include "common/text.h"
@@ -38,6 +43,39 @@ struct Sample {
 
 Sample gStart;
 UINT gSeconds = 20;
+// The performance counter at every swap of the measured time.
+std::vector<LONGLONG> gSwaps;
+LARGE_INTEGER gFrequency;
+
+void RecordSwap(void*)
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    if (gSwaps.size() < gSwaps.capacity())
+        gSwaps.push_back(now.QuadPart);
+}
+
+void ReportIntervals()
+{
+    if (gSwaps.size() < 3 || gFrequency.QuadPart <= 0)
+        return;
+    double period = 1000.0 / ScrRefreshRate();
+    std::vector<double> ms;
+    unsigned long late = 0, overTwo = 0;
+    for (std::size_t i = 1; i < gSwaps.size(); ++i) {
+        double interval = (gSwaps[i] - gSwaps[i - 1]) * 1000.0 / gFrequency.QuadPart;
+        ms.push_back(interval);
+        late += interval > 1.5 * period;
+        double since = (gSwaps[i] - gSwaps[0]) * 1.0 / gFrequency.QuadPart;
+        overTwo += interval > 2 * period && since > 1.0;
+    }
+    std::sort(ms.begin(), ms.end());
+    auto at = [&](double q) { return ms[static_cast<std::size_t>(q * (ms.size() - 1))]; };
+    std::printf("         intervals (period %.2f ms): median %.2f, 99th %.2f (%.2f periods), "
+                "max %.2f ms; late %lu, over 2 periods after 1 s %lu, of %lu\n",
+                period, at(0.5), at(0.99), at(0.99) / period, ms.back(), late, overTwo,
+                static_cast<unsigned long>(ms.size()));
+}
 
 double Seconds(const FILETIME& time)
 {
@@ -108,10 +146,13 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD)
     KillTimer(nullptr, id);
     if (id == gStartTimer) {
         gStart = Take();
+        if (gScrSaver)
+            static_cast<TSaverForm*>(gScrSaver)->Panel().ObserveSwaps(&RecordSwap, nullptr);
         SetTimer(nullptr, 0, gSeconds * 1000, &OnTimer);
         return;
     }
     Report(Take());
+    ReportIntervals();
     if (gScrControl)
         gScrControl->Terminate();
 }
@@ -125,6 +166,8 @@ int main(int argc, char** argv)
     char uncapped[8] = "";
     GetEnvironmentVariableA("ORBELLE_BENCH_UNCAPPED", uncapped, sizeof uncapped);
     ScrSetFramePacing(uncapped[0] != '1');
+    QueryPerformanceFrequency(&gFrequency);
+    gSwaps.reserve(static_cast<std::size_t>(gSeconds) * 2000 + 16);
     ScrRegisterFormClass("TSaverForm", &TSaverForm::Make);
     TScrControl control("saver_bench.exe /s");
     control.DebugLevel = dlRelease;

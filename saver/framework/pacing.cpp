@@ -24,6 +24,11 @@ unsigned ScrFrameInterval()
     return gPacing ? sgl::FrameIntervalMs(ScrRefreshRate()) : 1;
 }
 
+unsigned ScrFrameRate()
+{
+    return gPacing ? ScrRefreshRate() : 0;
+}
+
 int ScrSwapInterval()
 {
     return gPacing ? 1 : 0;

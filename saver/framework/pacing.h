@@ -8,6 +8,9 @@ unsigned ScrRefreshRate();
 // The animation's interval in milliseconds: one refresh, or 1 ms with the
 // pacing off.
 unsigned ScrFrameInterval();
+// The animation's frames a second on exact deadlines: the refresh rate, or
+// 0 with the pacing off (the interval then paces).
+unsigned ScrFrameRate();
 // The swap interval a new context asks for: 1 (wait for the refresh), or 0
 // with the pacing off.
 int ScrSwapInterval();

@@ -294,6 +294,7 @@ bool TSglPanel::CreateContext()
     sglMakeCurrent(dc_, context_);
     // Where the driver can wait for the refresh, a swap does.
     bool swapControl = sglSwapInterval(ScrSwapInterval());
+    swapSynchronised_ = swapControl && ScrSwapInterval() > 0;
     ScrDebug(tlUsr, "TSglPanel: swap interval %d %s", ScrSwapInterval(),
              swapControl ? "set" : "not offered by the driver");
     if (hasColor)
@@ -309,6 +310,7 @@ void TSglPanel::InvalidateGLHandle()
         sglDeleteContext(context_);
         context_ = nullptr;
     }
+    swapSynchronised_ = false;
     ReleaseDrawingDc();
     ExitMode();
     ResetScreenMode();
@@ -331,6 +333,8 @@ void TSglPanel::SwapBuffers()
     if (ScrTraceFileActive() && IsTracedFrame(frames_))
         TraceFrame();
     sglSwapBuffers(dc_);
+    if (swapObserver_)
+        swapObserver_(swapContext_);
 }
 
 void TSglPanel::TraceFrame()

@@ -92,11 +92,22 @@ public:
     HWND DrawingWindow() const { return drawing_ ? drawing_.Get() : window_; }
     HDC DC() const { return dc_; }
     HGLRC Context() const { return context_; }
+    // Whether the context's swaps wait for the display's refresh (the
+    // driver took the swap interval).
+    bool SwapSynchronised() const { return swapSynchronised_; }
     bool Failed() const { return failed_; }
     bool Resized3dfx() const { return resized3dfx_; }
     int Width() const;
     int Height() const;
     unsigned long Frames() const { return frames_; }
+    // Called after every swap, on the window's thread (the pacing
+    // benchmark's clock); null for none.
+    using SwapObserver = void (*)(void* context);
+    void ObserveSwaps(SwapObserver observer, void* context)
+    {
+        swapObserver_ = observer;
+        swapContext_ = context;
+    }
     // The display mode changed to (-1 each: none).
     void CurrentMode(int mode[3]) const;
 
@@ -128,6 +139,7 @@ private:
     HWND dcWindow_ = nullptr;
     HDC dc_ = nullptr;
     HGLRC context_ = nullptr;
+    bool swapSynchronised_ = false;
     bool failed_ = false;
     bool entered_ = false;
     bool subclassed_ = false;
@@ -137,4 +149,6 @@ private:
     bool clipped_ = false;
     RECT savedClip_ = {};
     unsigned long frames_ = 0;
+    SwapObserver swapObserver_ = nullptr;
+    void* swapContext_ = nullptr;
 };

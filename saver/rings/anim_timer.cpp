@@ -5,6 +5,7 @@
 #include <new>
 
 #include "common/owners.h"
+#include "saver/rings/frame_schedule.h"
 
 struct TAnimShared {
     CRITICAL_SECTION lock;
@@ -14,6 +15,9 @@ struct TAnimShared {
     KernelHandle wake;
     DWORD threadId = 0;
     int priority = THREAD_PRIORITY_NORMAL;
+    // Copied from the component by each tick, while the worker waits for it.
+    unsigned rate = 0;
+    bool swapPaces = false;
 };
 
 namespace {
@@ -88,13 +92,53 @@ bool QuitPosted()
     return false;
 }
 
+// Microseconds of the performance counter; false where the system has none.
+bool NowUs(std::uint64_t* now)
+{
+    LARGE_INTEGER frequency, counter;
+    if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0 ||
+        !QueryPerformanceCounter(&counter))
+        return false;
+    std::uint64_t f = static_cast<std::uint64_t>(frequency.QuadPart);
+    std::uint64_t c = static_cast<std::uint64_t>(counter.QuadPart);
+    *now = c / f * 1000000 + c % f * 1000000 / f;
+    return true;
+}
+
+// Frames on the display's exact period (TAnimTimer::Rate).
+struct Pacer {
+    unsigned rate = 0;
+    FrameSchedule schedule;
+    SwapPaceCheck swap;
+};
+
+// The wait in milliseconds before the next frame: none where a synchronised
+// swap has just waited for the refresh, else until the next frame is due,
+// rounded up (a wait ends at the earliest when asked, so frames never come
+// early; the schedule, not the waits, keeps the rate).
+LONG PacedWait(Pacer& pacer, const TAnimShared& shared, std::uint64_t frameStart,
+               std::uint64_t frameEnd)
+{
+    if (pacer.rate != shared.rate) {
+        pacer.rate = shared.rate;
+        pacer.schedule.Start(shared.rate, frameStart);
+        pacer.swap.Start(shared.rate, frameEnd);
+    }
+    if (shared.swapPaces && pacer.swap.SwapPaces(frameEnd))
+        return 0;
+    return static_cast<LONG>((pacer.schedule.WaitAfterFrame(frameEnd) + 999) / 1000);
+}
+
 void RunFrames(TAnimShared* shared)
 {
+    Pacer pacer;
     while (!QuitPosted()) {
         HWND window = RunningWindow(shared);
         if (!window)
             return;
         DWORD t0 = timeGetTime();
+        std::uint64_t frameStart = 0, frameEnd = 0;
+        bool exact = NowUs(&frameStart);
         LRESULT interval = SendMessageA(window, TAnimTimer::kMessage, TAnimTimer::kTick, 0);
         DWORD t1 = timeGetTime();
         if (interval == -2) {
@@ -104,6 +148,8 @@ void RunFrames(TAnimShared* shared)
         if (interval == -1)
             continue;
         LONG wait = static_cast<LONG>(t0 + static_cast<DWORD>(interval) - t1);
+        if (shared->rate && exact && NowUs(&frameEnd))
+            wait = PacedWait(pacer, *shared, frameStart, frameEnd);
         if (wait > 0)
             WaitForSingleObject(shared->wake.Get(), static_cast<DWORD>(wait));
         else
@@ -215,6 +261,10 @@ LRESULT TAnimTimer::Tick()
 {
     if (Enabled && onTimer_)
         onTimer_(context_);
+    if (shared_) {
+        shared_->rate = Rate;
+        shared_->swapPaces = SwapPaces;
+    }
     // The event may have stopped the timer.
     return shared_ ? static_cast<LRESULT>(Interval) : -2;
 }

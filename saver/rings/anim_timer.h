@@ -20,6 +20,13 @@ public:
 
     bool Enabled = true;    // false: the worker keeps pacing, no events run
     unsigned Interval = 10; // milliseconds from one frame's start to the next
+    // Frames a second on exact deadlines (the display's refresh rate), in
+    // place of Interval; 0: Interval paces.
+    unsigned Rate = 0;
+    // The frame's swap waits for the refresh (its swap interval was set): it
+    // paces the frames, and the timer only wakes the window for the next,
+    // as long as the swap shows that it really waits.
+    bool SwapPaces = false;
 
     // Creates the hidden window and the worker thread; false when either fails.
     bool Start();
