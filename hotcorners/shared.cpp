@@ -4,6 +4,7 @@
 #include "hotcorners/corners.h"
 #include "hotcorners/quadrix.h"
 #include "common/owners.h"
+#include "common/text.h"
 
 namespace {
 
@@ -197,11 +198,110 @@ void RemoveFromList(WindowList& list, HWND window)
 
 } // namespace
 
+namespace {
+
+// Under UAC the elevated installer may be the first to make the mutexes;
+// with the default security of its token (owner and rights for the
+// administrators, a high integrity label) the user's own processes, the
+// service the desktop shell starts among them, could not open them. So
+// they are made for the user: full rights for the user, the system and the
+// administrators, and a medium integrity label. Windows 95 and NT 4 know
+// none of the calls (and have nothing to guard); Windows 2000 and XP know
+// no integrity label, and get the rights alone.
+class MutexSecurity {
+public:
+    MutexSecurity()
+    {
+        Library advapi(LoadLibraryA("advapi32.dll"));
+        char user[kSidTextSize];
+        if (!advapi || !UserSid(advapi.Get(), user, sizeof user))
+            return;
+        using FromText = BOOL(WINAPI*)(LPCSTR, DWORD, PSECURITY_DESCRIPTOR*, ULONG*);
+        auto fromText = LibraryExport<FromText>(
+            advapi.Get(), "ConvertStringSecurityDescriptorToSecurityDescriptorA");
+        if (!fromText)
+            return;
+        char labelled[kSddlSize], plain[kSddlSize];
+        if (!FormatText(labelled, sizeof labelled,
+                        "D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;GA;;;%s)S:(ML;;NW;;;ME)", user) ||
+            !FormatText(plain, sizeof plain, "D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;GA;;;%s)", user))
+            return;
+        if (!fromText(labelled, kSddlRevision, &descriptor_, nullptr) &&
+            !fromText(plain, kSddlRevision, &descriptor_, nullptr))
+            descriptor_ = nullptr;
+        attributes_.nLength = sizeof attributes_;
+        attributes_.lpSecurityDescriptor = descriptor_;
+        attributes_.bInheritHandle = FALSE;
+    }
+    ~MutexSecurity()
+    {
+        if (descriptor_)
+            LocalFree(descriptor_);
+    }
+    MutexSecurity(const MutexSecurity&) = delete;
+    MutexSecurity& operator=(const MutexSecurity&) = delete;
+
+    // Null: the default security.
+    SECURITY_ATTRIBUTES* Get() { return descriptor_ ? &attributes_ : nullptr; }
+
+private:
+    static constexpr int kSidTextSize = 200;
+    static constexpr int kSddlSize = 400;
+    static constexpr DWORD kSddlRevision = 1;
+
+    // The user's security identifier in text form ("S-1-5-21-...").
+    static bool UserSid(HMODULE advapi, char* text, int size)
+    {
+        using OpenToken = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE*);
+        using QueryToken = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, void*, DWORD, DWORD*);
+        using SidToText = BOOL(WINAPI*)(PSID, LPSTR*);
+        auto openToken = LibraryExport<OpenToken>(advapi, "OpenProcessToken");
+        auto queryToken = LibraryExport<QueryToken>(advapi, "GetTokenInformation");
+        auto sidToText = LibraryExport<SidToText>(advapi, "ConvertSidToStringSidA");
+        HANDLE raw = nullptr;
+        if (!openToken || !queryToken || !sidToText ||
+            !openToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
+            return false;
+        KernelHandle token(raw);
+        // TOKEN_USER and the identifier after it.
+        union {
+            TOKEN_USER user;
+            BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+        } info;
+        DWORD length = 0;
+        char* converted = nullptr;
+        if (!queryToken(token.Get(), TokenUser, &info, sizeof info, &length) ||
+            !sidToText(info.user.User.Sid, &converted) || !converted)
+            return false;
+        bool fits = lstrlenA(converted) < size;
+        if (fits)
+            lstrcpynA(text, converted, size);
+        LocalFree(converted);
+        return fits;
+    }
+
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+    SECURITY_ATTRIBUTES attributes_ = {};
+};
+
+HANDLE MakeMutex(SECURITY_ATTRIBUTES* security, const char* name)
+{
+    HANDLE mutex = CreateMutexA(security, FALSE, name);
+    // A label above this process's own level is refused (a low-integrity
+    // caller): the default then, as before.
+    if (!mutex && security)
+        mutex = CreateMutexA(nullptr, FALSE, name);
+    return mutex;
+}
+
+} // namespace
+
 void OpenSharedMutexes()
 {
-    gServiceMutex.Reset(CreateMutexA(nullptr, FALSE, kServiceMutexName));
-    gListMutex.Reset(CreateMutexA(nullptr, FALSE, kListMutexName));
-    gDialogMutex.Reset(CreateMutexA(nullptr, FALSE, kDialogMutexName));
+    MutexSecurity security;
+    gServiceMutex.Reset(MakeMutex(security.Get(), kServiceMutexName));
+    gListMutex.Reset(MakeMutex(security.Get(), kListMutexName));
+    gDialogMutex.Reset(MakeMutex(security.Get(), kDialogMutexName));
 }
 
 void CloseSharedMutexes()
