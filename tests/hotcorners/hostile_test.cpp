@@ -172,12 +172,16 @@ TEST(Hostile, AStoppedServiceHoldsUpNeitherTheDialogNorItsStop)
 }
 
 // Settings dialogs killed while registered leave no entries that keep the
-// next ones out: after 21 of them a dialog still registers and hears a
-// corner change, and so does a new service.
+// next ones out: after 21 of them (a service holds the module, and so the
+// shared block, loaded all the while) a dialog still registers and hears a
+// corner change and the service's end and start, and a new service hears
+// the corners too.
 TEST(Hostile, KilledSettingsDialogsLeaveRoomForTheNext)
 {
     const std::string module = hc::InstallModule();
     hc::SetCornerCodes("Y---");
+    robot::Child first = StartEntry(module, "RunService");
+    ASSERT_NE(nullptr, hc::WaitForService(hc::kStartTimeout));
     for (int i = 0; i < 21; ++i) {
         SCOPED_TRACE(i);
         robot::Child dialog = StartEntry(module, "RunDialog");
@@ -186,9 +190,6 @@ TEST(Hostile, KilledSettingsDialogsLeaveRoomForTheNext)
         robot::WaitExit(dialog, hc::kExitTimeout);
         robot::Finish(dialog);
     }
-    robot::Child service = StartEntry(module, "RunService");
-    HWND window = hc::WaitForService(hc::kStartTimeout);
-    ASSERT_NE(nullptr, window);
     robot::Child dialog = StartEntry(module, "RunDialog");
     HWND settings = WaitForSettings(dialog);
     ASSERT_NE(nullptr, settings);
@@ -199,22 +200,35 @@ TEST(Hostile, KilledSettingsDialogsLeaveRoomForTheNext)
                                  c);
         return std::string(c, picker::kCorners);
     };
-    EXPECT_TRUE(robot::WaitFor([&] { return IsWindowEnabled(picker) != FALSE; }, kWaitMs))
-        << "the dialog heard of the running service";
-
+    auto running = [&] { return IsWindowEnabled(picker) != FALSE; };
+    EXPECT_TRUE(robot::WaitFor(running, kWaitMs));
     hc::SetCornerCodes("NNN-");
     EXPECT_EQ(0u, hc::Probe("changed"));
     EXPECT_TRUE(robot::WaitFor([&] { return codes() == "NNN-"; }, kWaitMs)) << codes();
-    ASSERT_TRUE(hc::PointerTo({0, 0}));
-    EXPECT_TRUE(WaitForState(window, kStateSuppressed)) << "the service took the change";
+
+    // The service's end and a new start reach the dialog; the new service
+    // hears the next change.
+    EXPECT_EQ(0u, RunEntry(module, "TerminateService", kWaitMs));
+    EXPECT_TRUE(robot::WaitFor([&] { return !running(); }, kWaitMs)) << "heard the end";
+    EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), robot::WaitExit(first, hc::kExitTimeout));
+    robot::Finish(first);
+    robot::Child second = StartEntry(module, "RunService");
+    HWND window = hc::WaitForService(hc::kStartTimeout);
+    ASSERT_NE(nullptr, window);
+    EXPECT_TRUE(robot::WaitFor(running, kWaitMs)) << "heard the start";
+    hc::SetCornerCodes("-N--");
+    EXPECT_EQ(0u, hc::Probe("changed"));
+    EXPECT_TRUE(robot::WaitFor([&] { return codes() == "-N--"; }, kWaitMs)) << codes();
+    ASSERT_TRUE(hc::PointerTo(kNeverCorner));
+    EXPECT_TRUE(WaitForState(window, kStateSuppressed)) << "the new service took the change";
     ASSERT_TRUE(hc::PointerTo(kMiddle));
 
     robot::Press(settings, IDCANCEL);
     EXPECT_EQ(0u, robot::WaitExit(dialog, kWaitMs));
     robot::Finish(dialog);
     SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
-    EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), robot::WaitExit(service, hc::kExitTimeout));
-    robot::Finish(service);
+    EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), robot::WaitExit(second, hc::kExitTimeout));
+    robot::Finish(second);
 }
 
 // A service killed while it holds screen saving off in a Never corner: the
