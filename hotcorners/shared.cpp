@@ -56,6 +56,7 @@ KernelHandle gListMutex;
 KernelHandle gDialogMutex;
 volatile DWORD gServiceHolder;
 LONG gServiceHolds;
+std::uint32_t gSession;
 
 // The caller's session (Terminal Services, fast user switching): window
 // handles and the mutexes' unprefixed names are per session, the shared
@@ -121,9 +122,9 @@ bool HoldsServiceMutex()
 
 std::uint32_t CallerSession()
 {
-    // A process stays in its session.
-    static const std::uint32_t session = LookUpSession();
-    return session;
+    // A process stays in its session: looked up once, at process attach
+    // (a local static would bring the runtime's thread-safe guard along).
+    return gSession;
 }
 
 namespace {
@@ -212,13 +213,15 @@ class MutexSecurity {
 public:
     MutexSecurity()
     {
-        Library advapi(LoadLibraryA("advapi32.dll"));
+        // Loaded already (the registry calls come from it); this runs at
+        // process attach, where no library may be loaded.
+        HMODULE advapi = GetModuleHandleA("advapi32.dll");
         char user[kSidTextSize];
-        if (!advapi || !UserSid(advapi.Get(), user, sizeof user))
+        if (!advapi || !UserSid(advapi, user, sizeof user))
             return;
         using FromText = BOOL(WINAPI*)(LPCSTR, DWORD, PSECURITY_DESCRIPTOR*, ULONG*);
         auto fromText = LibraryExport<FromText>(
-            advapi.Get(), "ConvertStringSecurityDescriptorToSecurityDescriptorA");
+            advapi, "ConvertStringSecurityDescriptorToSecurityDescriptorA");
         if (!fromText)
             return;
         char labelled[kSddlSize], plain[kSddlSize];
@@ -298,6 +301,7 @@ HANDLE MakeMutex(SECURITY_ATTRIBUTES* security, const char* name)
 
 void OpenSharedMutexes()
 {
+    gSession = LookUpSession();
     MutexSecurity security;
     gServiceMutex.Reset(MakeMutex(security.Get(), kServiceMutexName));
     gListMutex.Reset(MakeMutex(security.Get(), kListMutexName));
