@@ -20,7 +20,9 @@ struct SessionPart {
     WindowList feedbackList;       // QuadrixListMutex
     char cornerCopy[kCornerCount]; // QuadrixListMutex: "Mouse Corners" last seen
 };
-constexpr int kSessionParts = 16;
+// Sessions at once on one machine (fast user switching, a terminal
+// server's users); the part of each costs the module file some 350 bytes.
+constexpr int kSessionParts = 8;
 struct SharedBlock {
     std::uint32_t keys[kSessionParts]; // claimed atomically, see ClaimSessionPart
     SessionPart parts[kSessionParts];
@@ -33,8 +35,7 @@ constexpr SessionPart kFreshPart = {0, 0, 0, {{0}, {0}, 0}, {{0}, {0}, 0}, {'-',
 SharedBlock gSharedBlock __attribute__((section(".qshared"), shared)) = {
     {0},
     {kFreshPart, kFreshPart, kFreshPart, kFreshPart, kFreshPart, kFreshPart, kFreshPart,
-     kFreshPart, kFreshPart, kFreshPart, kFreshPart, kFreshPart, kFreshPart, kFreshPart,
-     kFreshPart, kFreshPart}};
+     kFreshPart}};
 
 constexpr DWORD kServiceTimeoutMs = 2000;
 constexpr DWORD kListTimeoutMs = 1000;
