@@ -120,7 +120,9 @@ void StartSaverNow(CornerWatch& watch, SaverSystem& system, bool withFeedback)
         SetFeedbackState(watch, system, kStateStarting);
     if (system.IsSaverRunning())
         return;
-    system.RequestSaverStart();
+    // A request that went nowhere started nothing: say so.
+    if (!system.RequestSaverStart())
+        SetFeedbackState(watch, system, kStateFailed);
 }
 
 char CornerTick(CornerWatch& watch, SaverSystem& system, int corner, bool foregroundFullScreen)
@@ -178,38 +180,97 @@ std::uint32_t ClampedCount(const WindowList& list)
 
 } // namespace
 
-void ListAdd(WindowList& list, WindowId window)
+void ListAdd(WindowList& list, WindowId window, std::uint32_t session)
 {
     std::uint32_t count = ClampedCount(list);
     if (count >= kListCapacity)
         return;
     list.entries[count] = window;
+    list.sessions[count] = session;
     list.count = count + 1;
 }
 
-void ListRemove(WindowList& list, WindowId window)
+namespace {
+
+void RemoveAt(WindowList& list, std::uint32_t index, std::uint32_t count)
+{
+    for (std::uint32_t j = index + 1; j < count; ++j) {
+        list.entries[j - 1] = list.entries[j];
+        list.sessions[j - 1] = list.sessions[j];
+    }
+    list.count = count - 1;
+}
+
+} // namespace
+
+void ListRemove(WindowList& list, WindowId window, std::uint32_t session)
 {
     std::uint32_t count = ClampedCount(list);
     for (std::uint32_t i = count; i-- > 0;) {
-        if (list.entries[i] != window)
+        if (list.entries[i] != window || list.sessions[i] != session)
             continue;
-        for (std::uint32_t j = i + 1; j < count; ++j)
-            list.entries[j - 1] = list.entries[j];
-        list.count = count - 1;
+        RemoveAt(list, i, count);
         return;
     }
 }
 
-void ListSend(const WindowList& list, WindowId excluded, ListSendFn send, void* context)
+bool ListHolds(const WindowList& list, WindowId window, std::uint32_t session)
+{
+    std::uint32_t count = ClampedCount(list);
+    for (std::uint32_t i = 0; i < count; ++i)
+        if (list.entries[i] == window && list.sessions[i] == session)
+            return true;
+    return false;
+}
+
+void ListPrune(WindowList& list, std::uint32_t session, ListAliveFn alive, void* context)
+{
+    std::uint32_t count = ClampedCount(list);
+    for (std::uint32_t i = count; i-- > 0;) {
+        if (list.sessions[i] != session || alive(list.entries[i], context))
+            continue;
+        RemoveAt(list, i, count);
+        --count;
+    }
+}
+
+void ListSend(WindowList& list, std::uint32_t session, WindowId excluded, ListSendFn send,
+              void* context)
 {
     WindowList copy;
     std::memcpy(&copy, &list, sizeof copy);
     std::uint32_t count = ClampedCount(copy);
+    WindowId dropped[kListCapacity];
+    std::uint32_t droppedCount = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (excluded != 0 && copy.entries[i] == excluded)
+        if (copy.sessions[i] != session || (excluded != 0 && copy.entries[i] == excluded))
             continue;
-        send(copy.entries[i], context);
+        if (!send(copy.entries[i], context))
+            dropped[droppedCount++] = copy.entries[i];
     }
+    for (std::uint32_t i = 0; i < droppedCount; ++i)
+        ListRemove(list, dropped[i], session);
+}
+
+int ClaimSessionPart(std::uint32_t* keys, int count, std::uint32_t session, bool* takenOver)
+{
+    *takenOver = false;
+    // Session 0xFFFFFFFF would have key 0: it shares the part of session 0.
+    const std::uint32_t key = session + 1 != 0 ? session + 1 : 1;
+    for (int i = 0; i < count; ++i)
+        if (__atomic_load_n(&keys[i], __ATOMIC_ACQUIRE) == key)
+            return i;
+    for (int i = 0; i < count; ++i) {
+        std::uint32_t expected = 0;
+        if (__atomic_compare_exchange_n(&keys[i], &expected, key, false, __ATOMIC_ACQ_REL,
+                                        __ATOMIC_ACQUIRE) ||
+            expected == key)
+            return i;
+    }
+    int taken = static_cast<int>(session % static_cast<std::uint32_t>(count));
+    __atomic_store_n(&keys[taken], key, __ATOMIC_RELEASE);
+    *takenOver = true;
+    return taken;
 }
 
 std::uint32_t PackCodes(const char codes[kCornerCount])

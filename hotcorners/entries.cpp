@@ -20,33 +20,122 @@
 namespace {
 
 constexpr DWORD kServiceEndMs = 5000;
+// The service answers WM_CLOSE once it has told its listeners (each of them
+// bounded) that it ends.
+constexpr UINT kServiceCloseMs = 25000;
+// Settings windows of other processes get this long to close and their
+// processes to end, before the removal goes on without them.
+constexpr DWORD kSettingsCloseMs = 8000;
 constexpr int kMessageSize = 1024;
+constexpr int kMostWindows = 20;
+
+const char kServiceHangs[] =
+    "The hot corner service does not answer and could not be stopped. "
+    "It may still be running.";
 
 // Waits for the process to end while still handling the messages other
 // threads send to this one (the ending service tells the notify list).
-void WaitForProcessEnd(HANDLE process, DWORD timeoutMs)
+// True when it ended in time.
+bool WaitForProcessEnd(HANDLE process, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
     for (;;) {
         DWORD spent = GetTickCount() - start;
         if (spent >= timeoutMs)
-            return;
+            return false;
         DWORD wait = MsgWaitForMultipleObjects(1, &process, FALSE, timeoutMs - spent, QS_SENDMESSAGE);
+        if (wait == WAIT_OBJECT_0)
+            return true;
         if (wait != WAIT_OBJECT_0 + 1)
-            return;
+            return false;
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // delivers sent messages
     }
 }
 
+// The top-level window of a settings page is its property sheet.
+HWND TopLevelOf(HWND window)
+{
+    while ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) && GetParent(window))
+        window = GetParent(window);
+    return window;
+}
+
+bool IsServiceWindow(HWND window)
+{
+    char name[sizeof kServiceClass + 1] = "";
+    GetClassNameA(window, name, sizeof name);
+    return lstrcmpA(name, kServiceClass) == 0;
+}
+
+// The processes that show the windows, each once.
+struct SettingsHosts {
+    KernelHandle processes[kMostWindows];
+    DWORD ids[kMostWindows] = {};
+    int count = 0;
+
+    void Add(DWORD id)
+    {
+        for (int i = 0; i < count; ++i)
+            if (ids[i] == id)
+                return;
+        if (count == kMostWindows)
+            return;
+        processes[count].Reset(OpenProcess(SYNCHRONIZE, FALSE, id));
+        if (processes[count])
+            ids[count++] = id;
+    }
+};
+
+bool AllGone(const HWND* windows, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (IsWindow(windows[i]))
+            return false;
+    return true;
+}
+
+// The settings dialogs, pages and About boxes of other processes keep the
+// module loaded, so its file cannot be deleted while they are open: they
+// are closed (as the user closes them, without applying anything), and
+// their windows and then their processes get a bounded time to go.
+void CloseSettingsWindows()
+{
+    HWND listed[kMostWindows];
+    int count = NotifyWindows(listed, kMostWindows);
+    HWND closing[kMostWindows];
+    int closingCount = 0;
+    SettingsHosts hosts;
+    for (int i = 0; i < count; ++i) {
+        DWORD id = 0;
+        GetWindowThreadProcessId(listed[i], &id);
+        if (!id || id == GetCurrentProcessId() || IsServiceWindow(listed[i]))
+            continue;
+        HWND top = TopLevelOf(listed[i]);
+        PostMessageA(top, WM_CLOSE, 0, 0);
+        closing[closingCount++] = top;
+        hosts.Add(id);
+    }
+    DWORD start = GetTickCount();
+    while (!AllGone(closing, closingCount) && GetTickCount() - start < kSettingsCloseMs)
+        Sleep(50);
+    for (int i = 0; i < hosts.count; ++i) {
+        DWORD spent = GetTickCount() - start;
+        if (spent >= kSettingsCloseMs)
+            break;
+        WaitForProcessEnd(hosts.processes[i].Get(), kSettingsCloseMs - spent);
+    }
+}
+
 // A modal dialog of the module, one at a time across processes: the slot
 // holds the open one. The dialog releases the mutex while it initialises.
-void ShowOneDialog(HWND owner, int templateId, DLGPROC procedure, HWND (*slot)(), LPARAM launch)
+void ShowOneDialog(HWND owner, int templateId, DLGPROC procedure, HWND (*slot)(), LPARAM launch,
+                   bool evenIfOpen = false)
 {
     if (!GetDialogWindowMutex())
         return;
     HWND open = slot();
-    if (open && IsWindow(open)) {
+    if (open && IsWindow(open) && !evenIfOpen) {
         SetForegroundWindow(open);
         ReleaseDialogWindowMutex();
         return;
@@ -65,8 +154,10 @@ void ShowSettingsDialog(HWND owner, DialogMode mode, bool interactive)
     launch.dwFlags = (interactive ? kLaunchInteractive : 0) |
                      (mode == kModeInstall ? kLaunchInstall : 0) |
                      (mode == kModeUninstall ? kLaunchUninstall : 0);
+    // The removal goes on beside a dialog that would not close (it is stuck):
+    // the rest of the removal does not depend on it.
     ShowOneDialog(owner, IDD_SETTINGS, SettingsDialogProc, GetDialogWindowSlot,
-                  reinterpret_cast<LPARAM>(&launch));
+                  reinterpret_cast<LPARAM>(&launch), mode == kModeUninstall && !interactive);
 }
 
 void ShowAboutDialog(HWND owner)
@@ -81,6 +172,10 @@ void RunDialogEntry(HWND caller, const char* command, DialogMode mode, bool inte
         return;
     SetTitleUnlessAsked(caller, command);
     bool com = EnterCom();
+    // An open settings dialog would take the removal's place (one at a
+    // time), and every open settings window keeps the module file in use.
+    if (mode == kModeUninstall)
+        CloseSettingsWindows();
     ShowSettingsDialog(caller, mode, interactive);
     if (com)
         CoUninitialize();
@@ -134,21 +229,34 @@ bool EnterCom()
     return entered;
 }
 
-void StopServiceAndWait()
+bool StopServiceAndWait()
 {
     HWND service = GetServiceWindow();
     KernelHandle process;
+    bool answered = true;
     if (service) {
         DWORD id = 0;
         GetWindowThreadProcessId(service, &id);
         // A service in this very process cannot end while we wait for it.
         if (id && id != GetCurrentProcessId())
             process.Reset(OpenProcess(SYNCHRONIZE, FALSE, id));
-        SendMessageA(service, WM_CLOSE, 0, 0);
+        DWORD_PTR ignored = 0;
+        answered = SendMessageTimeoutA(service, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG,
+                                       kServiceCloseMs, &ignored) != 0;
     }
     ReleaseServiceWindow();
+    if (!answered)
+        return false;
+    // A service that ended its window but not yet its process has answered:
+    // its host only lets go of the module.
     if (process)
         WaitForProcessEnd(process.Get(), kServiceEndMs);
+    return true;
+}
+
+void ReportServiceHangs(HWND owner)
+{
+    MessageBoxA(owner, kServiceHangs, "Quadrix", MB_OK | MB_ICONEXCLAMATION);
 }
 
 extern "C" {
@@ -158,7 +266,8 @@ void CALLBACK TerminateService(HWND caller, HINSTANCE, LPSTR, int)
     if (!CheckDirectory(caller))
         return;
     bool com = EnterCom();
-    StopServiceAndWait();
+    if (!StopServiceAndWait())
+        ReportServiceHangs(caller);
     if (com)
         CoUninitialize();
 }

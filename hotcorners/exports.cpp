@@ -19,6 +19,10 @@ extern "C" void CALLBACK RunService(HWND caller, HINSTANCE, LPSTR, int)
 extern "C" DWORD WINAPI System_Agent_Detect()
 {
     DWORD running = GetServiceWindow() ? 1 : 0;
+    // The saver's settings ask first: a service that was killed holding
+    // screen saving off gives it back here at the latest.
+    if (!running && HoldsServiceWindow())
+        GiveBackOrphanedSaverSwitch();
     ReleaseServiceWindow();
     return running;
 }
@@ -27,4 +31,5 @@ extern "C" DWORD WINAPI System_Agent_Detect()
 extern "C" void WINAPI Screen_Saver_Changed()
 {
     HintCheckCorners(nullptr);
+    GiveBackSaverSwitch();
 }

@@ -103,3 +103,14 @@ bool LaunchSaverSettings()
         return false;
     return LaunchCommandLine(command);
 }
+
+bool LaunchSaver()
+{
+    char saver[kSaverPathSize] = {};
+    char command[kCommandSize];
+    if (GetPrivateProfileStringA("boot", "SCRNSAVE.EXE", "", saver, kSaverPathSize,
+                                 "system.ini") == 0 ||
+        !FormatText(command, sizeof command, "\"%s\" /s", saver))
+        return false;
+    return LaunchCommandLine(command);
+}

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+
 extern HINSTANCE gModule;
 
 // Private messages: WM_APP with the code in wParam.
@@ -40,11 +42,18 @@ void RegisterServiceClass(HINSTANCE module);
 // called at process detach.
 void FreePickerResources();
 
+// The session of this process (0 where the system has none). Window
+// handles and the mutexes' names are per session; the shared block is not.
+std::uint32_t CallerSession();
+
 // The service slot, under the service mutex. GetServiceWindow waits at most
 // 2000 ms (0 on time-out, without holding); a thread that holds it already
 // counts one more hold. Every call is paired with ReleaseServiceWindow.
 HWND GetServiceWindow();
 void ReleaseServiceWindow();
+// True while this thread holds the service mutex (GetServiceWindow may also
+// return 0 because it timed out).
+bool HoldsServiceWindow();
 void SetServiceWindowSlot(HWND window); // only while holding the service mutex
 
 // The dialog and About slots, under the dialog-window mutex (1000 ms).
@@ -58,7 +67,13 @@ void SetAboutWindowSlot(HWND window);
 // The notify and feedback lists (20 windows each, under the list mutex).
 void AddNotify(HWND window);
 void RemoveNotify(HWND window);
+// Adds the window again if a walk dropped it (it did not answer in time
+// once, being busy or stopped for a moment).
+void EnsureNotify(HWND window);
 void Notify(HWND excluded, UINT message, WPARAM wParam, LPARAM lParam);
+// The live windows of this session's notify list, at most capacity; their
+// number. Nothing is sent.
+int NotifyWindows(HWND* windows, int capacity);
 void AddFeedback(HWND window);
 void RemoveFeedback(HWND window);
 void Feedback(HWND excluded, UINT message, WPARAM wParam, LPARAM lParam);
@@ -86,6 +101,20 @@ extern const char kOptionFeedback[];
 int ReadOption(const char* name);
 void WriteOption(const char* name, int value);
 
+// The screen-saver switch as a service turns it off and on: the user's
+// registry records that the service holds it off, before it does, so that
+// a service killed meanwhile (or ended with the session) does not leave
+// screen saving off for good.
+void SetSaverSwitch(bool on);
+// Turns the switch back on when the record says a service holds it off and
+// none runs in this session any more (it was killed or its session ended).
+// Called by a starting service, the settings dialog and the screen saver's
+// calls.
+void GiveBackSaverSwitch();
+// The same, for a caller that holds the service mutex and found no service
+// (or is the service that starts).
+void GiveBackOrphanedSaverSwitch();
+
 // The rundll32.exe that hosts this module: the system directory's, or on
 // 64-bit Windows the one of the module's own kind (SysWOW64 for a 32-bit
 // module). False when it does not fit in size characters.
@@ -107,6 +136,8 @@ bool LaunchSaverSettings();
 // Starts a command line (writable, as CreateProcessA wants it) as a process
 // of its own, not waited for.
 bool LaunchCommandLine(char* commandLine);
+// Starts the configured saver ("SCRNSAVE.EXE" of "system.ini") with "/s".
+bool LaunchSaver();
 
 // The service behind RunService: returns when the service has ended.
 void ServiceMain();

@@ -12,6 +12,8 @@ namespace {
 const char kCornersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
 const char kCornersValue[] = "Mouse Corners";
 const char kOptionsKey[] = "Control Panel\\Desktop";
+// Beside the switch itself ("ScreenSaveActive" on the NT family).
+const char kHeldOffValue[] = "Quadrix Holds Saver Off";
 
 // Opens a key of the current user's, creating it when it is missing.
 RegKey OpenUserKey(const char* path, REGSAM access)
@@ -78,4 +80,57 @@ void WriteOption(const char* name, int value)
     DWORD data = static_cast<DWORD>(value);
     RegSetValueExA(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
                    sizeof data);
+}
+
+namespace {
+
+bool SaverHeldOff()
+{
+    RegKey key = OpenUserKey(kOptionsKey, KEY_QUERY_VALUE);
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    return key &&
+           RegQueryValueExA(key.Get(), kHeldOffValue, nullptr, nullptr,
+                            reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
+           size == sizeof value && value != 0;
+}
+
+void RecordSaverHeldOff(bool held)
+{
+    RegKey key = OpenUserKey(kOptionsKey, KEY_SET_VALUE);
+    if (!key)
+        return;
+    if (!held) {
+        RegDeleteValueA(key.Get(), kHeldOffValue);
+        return;
+    }
+    DWORD data = 1;
+    RegSetValueExA(key.Get(), kHeldOffValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                   sizeof data);
+}
+
+} // namespace
+
+void SetSaverSwitch(bool on)
+{
+    if (!on)
+        RecordSaverHeldOff(true);
+    SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, on ? TRUE : FALSE, nullptr, SPIF_UPDATEINIFILE);
+    if (on)
+        RecordSaverHeldOff(false);
+}
+
+void GiveBackOrphanedSaverSwitch()
+{
+    if (SaverHeldOff())
+        SetSaverSwitch(true);
+}
+
+void GiveBackSaverSwitch()
+{
+    // Under the service mutex: no service can start and hold it off between
+    // the look and the change.
+    if (!GetServiceWindow() && HoldsServiceWindow())
+        GiveBackOrphanedSaverSwitch();
+    ReleaseServiceWindow();
 }

@@ -10,6 +10,9 @@ namespace {
 constexpr UINT_PTR kTickTimer = 1;
 constexpr UINT kTickMs = 500;
 constexpr DWORD kSaverPathSize = 260;
+// Every so many ticks the service makes sure it is still on the notify list
+// (a walk drops a window that did not answer in time, as a stopped one).
+constexpr unsigned kListCheckTicks = 20;
 
 // The primary screen's size, read again on every tick.
 void PrimaryScreenCorners(CornerPoint points[kCornerCount], long* cx, long* cy)
@@ -55,6 +58,8 @@ bool IsForegroundFullScreen(long cx, long cy)
 
 void CheckCorners(ServiceRecord& service)
 {
+    if (++service.ticks % kListCheckTicks == 0)
+        EnsureNotify(service.window);
     long cx, cy;
     PrimaryScreenCorners(service.points, &cx, &cy);
     if (service.enumMonitors) {
@@ -97,6 +102,9 @@ bool BeginService(HWND window)
     long cx, cy;
     PrimaryScreenCorners(service->points, &cx, &cy);
     BuildTrayMenu(*service);
+    // A service killed in a Never corner left screen saving off; this one
+    // runs under the service mutex and is the session's service now.
+    GiveBackOrphanedSaverSwitch();
     service->watch.wasActive = service->IsSaverActive();
     CreateCoverWindow(*service);
     service->timer = SetTimer(window, kTickTimer, kTickMs, nullptr);
@@ -113,6 +121,9 @@ void EndService(HWND window, ServiceRecord* service)
 {
     if (!service)
         return; // its start failed: nothing was announced or shown
+    // Messages sent while the end waits for the lists go to the default
+    // handling: the record is being taken apart.
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     // A service that ends in a Never corner would otherwise leave screen
     // saving off for good: the switch was stored in the user's profile.
     RestoreSaver(service->watch, *service, false);
@@ -127,7 +138,6 @@ void EndService(HWND window, ServiceRecord* service)
     Notify(window, WM_HOTCORNERS, HC_SERVICE_ENDED, 0);
     RemoveNotify(window);
     KillTimer(window, kTickTimer);
-    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     delete service; // destroys the tray menu
     PostQuitMessage(0);
 }
@@ -160,6 +170,26 @@ bool OnHotCorners(ServiceRecord& service, WPARAM code, LPARAM lParam, LRESULT* a
     default:
         return false;
     }
+}
+
+// The session may end (log-off, shut-down): screen saving is given back
+// now, as the system may end the process without another message.
+LRESULT OnQueryEndSession(ServiceRecord& service)
+{
+    service.sessionEnding = true;
+    RestoreSaver(service.watch, service, true);
+    return TRUE;
+}
+
+// The session ends: this is the service's end. Otherwise it goes on.
+void OnEndSession(ServiceRecord& service, bool ending)
+{
+    if (ending) {
+        RestoreSaver(service.watch, service, true);
+        DestroyWindow(service.window);
+        return;
+    }
+    service.sessionEnding = false;
 }
 
 ServiceRecord* RecordOf(HWND window)
@@ -195,8 +225,14 @@ LRESULT CALLBACK ServiceWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         OnTrayCallback(*service, lParam);
         break;
     case WM_TIMER:
-        CheckCorners(*service);
+        if (!service->sessionEnding)
+            CheckCorners(*service);
         break;
+    case WM_QUERYENDSESSION:
+        return OnQueryEndSession(*service);
+    case WM_ENDSESSION:
+        OnEndSession(*service, wParam != FALSE);
+        return 0;
     case WM_COMMAND:
         OnTrayCommand(*service, LOWORD(wParam));
         break;
@@ -218,7 +254,7 @@ bool ServiceRecord::IsSaverActive()
 
 void ServiceRecord::SetSaverActive(bool on)
 {
-    SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, on ? TRUE : FALSE, nullptr, SPIF_UPDATEINIFILE);
+    SetSaverSwitch(on);
 }
 
 bool ServiceRecord::HasUsableSaver()
@@ -234,14 +270,19 @@ bool ServiceRecord::HasUsableSaver()
 
 bool ServiceRecord::IsSaverRunning() { return IsScreenSaverRunning(); }
 
-void ServiceRecord::RequestSaverStart()
+bool ServiceRecord::RequestSaverStart()
 {
     // The system starts the configured saver for the foreground window's
     // SC_SCREENSAVE (the window may refuse it, as a full-screen game does).
-    if (HWND foreground = GetForegroundWindow())
-        PostMessageA(foreground, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
-    else
+    // The post fails where the window is out of reach (an elevated window
+    // on Windows Vista and later, a full queue): the saver is started
+    // directly then.
+    HWND foreground = GetForegroundWindow();
+    if (!foreground) {
         DefWindowProcA(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+        return true;
+    }
+    return PostMessageA(foreground, WM_SYSCOMMAND, SC_SCREENSAVE, 0) || LaunchSaver();
 }
 
 void ServiceRecord::FeedbackChanged(int state, int corner)

@@ -14,8 +14,12 @@ struct ServiceRecord final : SaverSystem {
     // Set while the start runs: a close that arrives then (a message sent
     // to the window while the start itself sends) waits for its end.
     bool starting = true;
+    // Set between the system's question whether the session may end and
+    // its answer: the ticks hold nothing off meanwhile.
+    bool sessionEnding = false;
     MenuOwner trayMenu;
     UINT_PTR timer = 0;
+    unsigned ticks = 0;
     CornerWatch watch;
     CornerPoint points[kCornerCount];
     // Looked up at start only when the system reports several monitors.
@@ -35,7 +39,7 @@ struct ServiceRecord final : SaverSystem {
     void SetSaverActive(bool on) override;
     bool HasUsableSaver() override;
     bool IsSaverRunning() override;
-    void RequestSaverStart() override;
+    bool RequestSaverStart() override;
     void FeedbackChanged(int state, int corner) override;
 };
 

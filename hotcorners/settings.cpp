@@ -127,6 +127,8 @@ void Initialise(HWND dialog, SettingsDialog* d, const PROPSHEETPAGEA* launch)
 {
     d->window = dialog;
     ReadLaunch(d, launch);
+    // A service killed in a Never corner left screen saving off.
+    GiveBackSaverSwitch();
     ShowWindow(GetDlgItem(dialog, IDC_START_HINT), SW_HIDE);
     AddNotify(dialog);
     d->registered = true;
@@ -183,8 +185,8 @@ int ApplySettings(SettingsDialog* d)
     bool running = ServiceRuns();
     if (d->mode == kModeUninstall) {
         // The module file is deleted soon after: wait for the service's end.
-        if (running)
-            StopServiceAndWait();
+        if (running && !StopServiceAndWait())
+            ReportServiceHangs(dialog);
     } else if (!d->interactive) {
         ServiceControl(true);
     }
@@ -276,8 +278,12 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         return FALSE;
     switch (message) {
     case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE)
+        if (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE) {
+            // Back on the list if a walk dropped it while it was busy.
+            if (d->registered)
+                EnsureNotify(dialog);
             HintCheckCorners(nullptr);
+        }
         return FALSE;
     case WM_NOTIFY:
         if (reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(PSN_APPLY))

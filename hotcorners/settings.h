@@ -24,8 +24,11 @@ IShellLinkA* FindStartupShortcut(HWND owner, bool create, char* path);
 
 // Sends the running service WM_CLOSE and waits, at most 5000 ms, for its
 // process to end, so that the module file is free afterwards. Sent messages
-// are still handled while it waits.
-void StopServiceAndWait();
+// are still handled while it waits. False when the service did not answer
+// the close within its limit (it is stuck): it may still run.
+bool StopServiceAndWait();
+// Tells the user that the service could not be stopped.
+void ReportServiceHangs(HWND owner);
 
 // The class registration of the property-sheet extension and the page's
 // key under the Display control panel.

@@ -166,14 +166,12 @@ bool RemoveKeyItem(const char* keyPath)
                     "Problem removing key %s:\r\nit is not well-formed", keyPath);
         return false;
     }
-    // Written by hand or by an older copy: nothing of it is deleted, and it
-    // never holds the rest of the token back.
+    // Written by hand or by an older copy: nothing of it is deleted, and the
+    // run says so, as for a root (an empty path). The token then stays, so
+    // that the removal never reports what it did not do.
     if (IsSystemTree(root, subkey)) {
-        ShowMessage(kUninstallError, MB_OK | MB_ICONERROR,
-                    "Problem removing key %s:\r\nit is one of the system's own keys and was left "
-                    "in place",
-                    keyPath);
-        return true;
+        ShowTreeError(TreeFailure::Key, keyPath, ERROR_BADKEY);
+        return false;
     }
     LONG result = DeleteTree(RootKey(root), subkey, false);
     if (result == ERROR_SUCCESS)

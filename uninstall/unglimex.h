@@ -38,7 +38,7 @@ void RemoveToken(const char* token);
 constexpr std::size_t kValueNameSize = 16384;
 // Deletes the registry tree of a key item ("ROOT\path", the value name
 // without its "*"); false, reported, when it failed. A system tree is
-// refused with a report and counts as done.
+// refused: reported as not deleted, and false.
 bool RemoveKeyItem(const char* keyPath);
 
 // selfremove.cpp

@@ -37,6 +37,7 @@ public:
     bool active = true;
     bool usable = true;
     bool running = false;
+    bool startWorks = true;
     int starts = 0;
     std::vector<bool> switches;
     std::vector<int> states;
@@ -49,7 +50,7 @@ public:
     }
     bool HasUsableSaver() override { return usable; }
     bool IsSaverRunning() override { return running; }
-    void RequestSaverStart() override { ++starts; }
+    bool RequestSaverStart() override { ++starts; return startWorks; }
     void FeedbackChanged(int state, int) override { states.push_back(state); }
 };
 
@@ -91,17 +92,20 @@ TEST(Corners, NowCornerStartsOncePerVisitOnTheThirdTick)
 
 TEST(Corners, NowCornerWithoutUsableSaverOrWithOneRunning)
 {
+    // A request that reaches nothing (the post refused and no saver could
+    // be started either) shows the failure, not a start.
     struct Row {
-        bool usable, running;
+        bool usable, running, startWorks;
         int state, starts;
-    } rows[] = {{false, false, kStateFailed, 0}, {true, true, kStateStarting, 0},
-                {true, false, kStateStarting, 1}};
+    } rows[] = {{false, false, true, kStateFailed, 0}, {true, true, true, kStateStarting, 0},
+                {true, false, true, kStateStarting, 1}, {true, false, false, kStateFailed, 1}};
     for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.usable << row.running);
+        SCOPED_TRACE(testing::Message() << row.usable << row.running << row.startWorks);
         CornerWatch watch = WatchWith("Y---");
         FakeSystem system;
         system.usable = row.usable;
         system.running = row.running;
+        system.startWorks = row.startWorks;
         for (int i = 0; i < 5; ++i)
             CornerTick(watch, system, kTopLeft, false);
         EXPECT_EQ(row.state, watch.feedbackState);
@@ -222,14 +226,18 @@ TEST(Corners, MonitorsLeftOfAndAboveThePrimaryMoveTheirCorners)
     EXPECT_EQ(kNoCorner, HitCorner(points, {0, 0}, 16));
 }
 
-std::vector<WindowId> Sent(const WindowList& list, WindowId excluded)
+constexpr std::uint32_t kSession = 1;
+
+bool Record(WindowId window, void* context)
+{
+    static_cast<std::vector<WindowId>*>(context)->push_back(window);
+    return true;
+}
+
+std::vector<WindowId> Sent(WindowList& list, WindowId excluded, std::uint32_t session = kSession)
 {
     std::vector<WindowId> sent;
-    ListSend(list, excluded,
-             [](WindowId window, void* context) {
-                 static_cast<std::vector<WindowId>*>(context)->push_back(window);
-             },
-             &sent);
+    ListSend(list, session, excluded, Record, &sent);
     return sent;
 }
 
@@ -237,30 +245,139 @@ TEST(Corners, WindowListOperations)
 {
     WindowList list = {};
     for (WindowId w = 1; w <= 21; ++w)
-        ListAdd(list, w);
+        ListAdd(list, w, kSession);
     EXPECT_EQ(kListCapacity, list.count);
     EXPECT_EQ(20u, list.entries[19]);
 
     // Remove the later of two equal entries; an absent one changes nothing.
     list = {};
     for (WindowId w : {5, 7, 5, 9})
-        ListAdd(list, w);
-    ListRemove(list, 5);
+        ListAdd(list, w, kSession);
+    ListRemove(list, 5, kSession);
     EXPECT_EQ((std::vector<WindowId>{5, 7, 9}), Sent(list, 0));
-    ListRemove(list, 42);
+    ListRemove(list, 42, kSession);
     EXPECT_EQ(3u, list.count);
 
     // Notify skips every entry equal to the excluded one, in list order.
-    ListAdd(list, 7);
+    ListAdd(list, 7, kSession);
     EXPECT_EQ((std::vector<WindowId>{5, 9}), Sent(list, 7));
     EXPECT_EQ((std::vector<WindowId>{5, 7, 9, 7}), Sent(list, 0));
 
     // A count written wild by another process is read as a full list.
     list.count = 0xFFFFFFFFu;
+    for (std::uint32_t& session : list.sessions)
+        session = kSession;
     EXPECT_EQ(kListCapacity, Sent(list, 0).size());
-    ListAdd(list, 3);
-    ListRemove(list, 9);
+    ListAdd(list, 3, kSession);
+    ListRemove(list, 9, kSession);
     EXPECT_EQ(kListCapacity - 1, list.count);
+}
+
+// The same handle value names different windows in two sessions: each
+// session sends to, removes and prunes only its own entries.
+TEST(Corners, WindowListKeepsSessionsApart)
+{
+    WindowList list = {};
+    ListAdd(list, 5, 1);
+    ListAdd(list, 5, 2);
+    ListAdd(list, 6, 2);
+    ListAdd(list, 7, 1);
+    EXPECT_EQ((std::vector<WindowId>{5, 7}), Sent(list, 0, 1));
+    EXPECT_EQ((std::vector<WindowId>{5, 6}), Sent(list, 0, 2));
+    EXPECT_TRUE(Sent(list, 0, 3).empty());
+
+    EXPECT_TRUE(ListHolds(list, 6, 2));
+    EXPECT_FALSE(ListHolds(list, 6, 1));
+    ListRemove(list, 5, 1);
+    EXPECT_EQ((std::vector<WindowId>{7}), Sent(list, 0, 1));
+    EXPECT_EQ((std::vector<WindowId>{5, 6}), Sent(list, 0, 2));
+
+    // Session 1 finds every window of its own dead: session 2 keeps its own.
+    ListPrune(list, 1, [](WindowId, void*) { return false; }, nullptr);
+    EXPECT_TRUE(Sent(list, 0, 1).empty());
+    EXPECT_EQ((std::vector<WindowId>{5, 6}), Sent(list, 0, 2));
+    EXPECT_EQ(2u, list.count);
+}
+
+// Windows that are gone, or do not answer, leave the list, so dead entries
+// never keep new windows out; the others keep their order.
+TEST(Corners, WindowListDropsWindowsThatAreGoneOrSilent)
+{
+    struct Row {
+        std::vector<WindowId> entries;
+        std::vector<WindowId> silent; // do not answer (or are gone)
+        std::vector<WindowId> heard;  // answered, in order
+        std::vector<WindowId> kept;   // the list afterwards
+    } rows[] = {
+        {{1, 2, 3}, {}, {1, 2, 3}, {1, 2, 3}},
+        {{1, 2, 3}, {2}, {1, 3}, {1, 3}},
+        {{4, 4, 1}, {4}, {1}, {1}},
+        {{1, 2, 3}, {1, 2, 3}, {}, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.entries));
+        WindowList list = {};
+        for (WindowId w : row.entries)
+            ListAdd(list, w, kSession);
+        struct Context {
+            const std::vector<WindowId>* silent;
+            std::vector<WindowId> heard;
+        } context = {&row.silent, {}};
+        auto send = [](WindowId window, void* data) {
+            Context* c = static_cast<Context*>(data);
+            for (WindowId s : *c->silent)
+                if (s == window)
+                    return false;
+            c->heard.push_back(window);
+            return true;
+        };
+        ListSend(list, kSession, 0, send, &context);
+        EXPECT_EQ(row.heard, context.heard);
+        EXPECT_EQ(row.kept, Sent(list, 0));
+
+        // Pruning by the same judgement gives the same list.
+        WindowList pruned = {};
+        for (WindowId w : row.entries)
+            ListAdd(pruned, w, kSession);
+        ListPrune(pruned, kSession, [](WindowId window, void* data) {
+            for (WindowId s : *static_cast<const std::vector<WindowId>*>(data))
+                if (s == window)
+                    return false;
+            return true;
+        }, const_cast<std::vector<WindowId>*>(&row.silent));
+        EXPECT_EQ(row.kept, Sent(pruned, 0));
+    }
+
+    // Twenty dead windows, then a live one: it still gets in.
+    WindowList list = {};
+    for (WindowId w = 100; w < 120; ++w)
+        ListAdd(list, w, kSession);
+    ListPrune(list, kSession, [](WindowId window, void*) { return window < 100; }, nullptr);
+    ListAdd(list, 1, kSession);
+    EXPECT_EQ((std::vector<WindowId>{1}), Sent(list, 0));
+}
+
+// Each session finds its own part of the shared block, the same each time;
+// with every part taken a newcomer takes one over and says so.
+TEST(Corners, SessionPartsAreClaimedOnce)
+{
+    std::uint32_t keys[3] = {};
+    bool takenOver = true;
+    EXPECT_EQ(0, ClaimSessionPart(keys, 3, 7, &takenOver));
+    EXPECT_FALSE(takenOver);
+    EXPECT_EQ(1, ClaimSessionPart(keys, 3, 0, &takenOver));
+    EXPECT_EQ(0, ClaimSessionPart(keys, 3, 7, &takenOver));
+    EXPECT_EQ(2, ClaimSessionPart(keys, 3, 2, &takenOver));
+    EXPECT_FALSE(takenOver);
+    EXPECT_EQ(1, ClaimSessionPart(keys, 3, 0, &takenOver));
+    EXPECT_EQ(1, ClaimSessionPart(keys, 3, 4, &takenOver)); // 4 % 3
+    EXPECT_TRUE(takenOver);
+    EXPECT_EQ(1, ClaimSessionPart(keys, 3, 4, &takenOver));
+    EXPECT_FALSE(takenOver);
+    // A session number that would make key 0 (a free part) does not.
+    std::uint32_t fresh[2] = {};
+    ClaimSessionPart(fresh, 2, 0xFFFFFFFFu, &takenOver);
+    EXPECT_NE(0u, fresh[0]);
 }
 
 TEST(Corners, PackedCodesAndChangeDetection)

@@ -110,12 +110,13 @@ public:
     bool active = true;
     bool usable = true;
     bool running = false;
+    bool startWorks = true;
     int starts = 0;
     bool IsSaverActive() override { return active; }
     void SetSaverActive(bool on) override { active = on; }
     bool HasUsableSaver() override { return usable; }
     bool IsSaverRunning() override { return running; }
-    void RequestSaverStart() override { ++starts; }
+    bool RequestSaverStart() override { ++starts; return startWorks; }
     void FeedbackChanged(int state, int corner) override
     {
         Check(state >= kStateIdle && state <= kStateFailed);
@@ -135,6 +136,7 @@ void CheckTicks(FuzzedDataProvider& in, const char codes[kCornerCount], int firs
         const bool fullScreen = in.ConsumeBool();
         system.usable = in.ConsumeBool();
         system.running = in.ConsumeBool();
+        system.startWorks = in.ConsumeBool();
         const int startsBefore = system.starts;
         const char decision = CornerTick(watch, system, corner, fullScreen);
         Check(watch.cornerCount >= 0 && watch.cornerCount <= 4);
@@ -159,16 +161,23 @@ void CheckList(FuzzedDataProvider& in)
     WindowList list;
     for (WindowId& entry : list.entries)
         entry = in.ConsumeIntegralInRange<WindowId>(0, 3);
+    for (std::uint32_t& session : list.sessions)
+        session = in.ConsumeIntegralInRange<std::uint32_t>(0, 2);
     list.count = in.ConsumeIntegral<std::uint32_t>();
     for (int op = 0; op < 8 && in.remaining_bytes() > 0; ++op) {
         const WindowId window = in.ConsumeIntegralInRange<WindowId>(0, 3);
-        switch (in.ConsumeIntegralInRange(0, 2)) {
-        case 0: ListAdd(list, window); break;
-        case 1: ListRemove(list, window); break;
+        const std::uint32_t session = in.ConsumeIntegralInRange<std::uint32_t>(0, 2);
+        switch (in.ConsumeIntegralInRange(0, 3)) {
+        case 0: ListAdd(list, window, session); break;
+        case 1: ListRemove(list, window, session); break;
+        case 2:
+            ListPrune(list, session, [](WindowId w, void*) { return w != 2; }, nullptr);
+            break;
         default: {
             std::uint32_t sent = 0;
-            ListSend(list, window, [](WindowId, void* context) {
+            ListSend(list, session, window, [](WindowId w, void* context) {
                 ++*static_cast<std::uint32_t*>(context);
+                return w != 1;
             }, &sent);
             Check(sent <= kListCapacity);
             break;

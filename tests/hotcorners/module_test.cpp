@@ -326,4 +326,20 @@ TEST_F(Module, ServiceMutexHoldsCount)
     EXPECT_TRUE(freeElsewhere());
 }
 
+// Where the system's way to start the saver is refused, the module starts
+// the configured saver itself, full screen ("/s"); with none configured it
+// reports that nothing started.
+TEST_F(Module, TheConfiguredSaverStartsWithItsFullScreenSwitch)
+{
+    HANDLE started = CreateEventA(nullptr, TRUE, FALSE, "ProbeSaverStarted");
+    ASSERT_NE(nullptr, started);
+    WritePrivateProfileStringA("boot", "SCRNSAVE.EXE", nullptr, "system.ini");
+    EXPECT_FALSE(LaunchSaver());
+    WritePrivateProfileStringA("boot", "SCRNSAVE.EXE", support::WinPath(QUADRIX_PROBE).c_str(),
+                               "system.ini");
+    EXPECT_TRUE(LaunchSaver());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(started, hc::kStartTimeout));
+    CloseHandle(started);
+}
+
 } // namespace

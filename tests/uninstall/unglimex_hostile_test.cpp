@@ -166,8 +166,8 @@ TEST_F(Hostile, ARemovalDeletesOnlyWhatItsTokenNames)
     const std::string settings = "Software\\glimmex\\orbelle";
     const std::string key = "*HKEY_CURRENT_USER\\" + settings;
     const std::string notFound = support::SystemText(ERROR_FILE_NOT_FOUND);
-    const std::string refusedKey = "Uninstall error: Problem removing key ";
-    const std::string refusal = ":\r\nit is one of the system's own keys and was left in place";
+    const std::string refusedKey = "Uninstall error: The key ";
+    const std::string refusal = " was not deleted.\r\n" + support::SystemText(ERROR_BADKEY);
     const std::string notAFile = " cannot be a file and was left alone.\r\n*";
     const std::string longName = w + "\\" + std::string(2000, 'n');
     const std::string longCommand = std::string(1500, 'c');
@@ -231,7 +231,7 @@ TEST_F(Hostile, ARemovalDeletesOnlyWhatItsTokenNames)
           refusedKey + "HKEY_LOCAL_MACHINE\\Software" + refusal,
           refusedKey + "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall" +
               refusal},
-         true,
+         false, // kept, and said so: the token stays
          [&](const std::string&) {
              EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion"));
              EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "CLSID"));

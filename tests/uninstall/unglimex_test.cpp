@@ -494,17 +494,19 @@ TEST_F(Unglimex, AKeyItemWithAnEmptyPathIsNeverDeleted)
     RegisterKeeper();
     RunQuietly("/desc root Whole root");
     // "/add" refuses it; a database written by hand or by an older copy
-    // still holds it. It is reported, left alone, and holds nothing back.
+    // still holds it. It is reported as not deleted, and the run says that
+    // not everything went: the token and its Add/Remove entry stay.
     WriteString(HKEY_LOCAL_MACHINE, TokenPath("root"), "*HKEY_CURRENT_USER\\", " ");
+    WriteString(HKEY_LOCAL_MACHINE, std::string(kEntries) + "root", "DisplayName", "Whole root");
     RunResult run = RunUnglimex("/remove root");
     ASSERT_EQ(3u, run.boxes.size());
     ExpectBox(run.boxes[1], "Uninstall error",
-              "Problem removing key HKEY_CURRENT_USER\\:\r\nit is one of the system's own keys "
-              "and was left in place");
-    ExpectBox(run.boxes[2], "Uninstall", "Whole root has been removed.");
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, TokenPath("root")));
+              "The key HKEY_CURRENT_USER\\ was not deleted.\r\n" +
+                  support::SystemText(ERROR_BADKEY));
+    ExpectBox(run.boxes[2], "Not remove all", "Not everything was removed");
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kEntries) + "root"));
+    EXPECT_EQ(2u, TokenValues("root").size()) << "the description and the item stay";
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kEntries) + "root"));
 }
 
 TEST_F(Unglimex, AFileOrKeyAlreadyGoneCountsAsRemoved)
