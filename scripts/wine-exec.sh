@@ -9,6 +9,8 @@
 #   ORBELLE_DISPLAY=1   use $DISPLAY instead of a private Xvfb (for watching a run)
 #   ORBELLE_PREFIX=DIR  use (and keep) DIR as the prefix instead of a fresh copy
 #   ORBELLE_KEEP_PREFIX=1  keep the fresh prefix for inspection
+#   ORBELLE_LOGPIXELS=N the prefix's display scaling in dots per inch (96 is
+#                       100 %, 144 is 150 %), set before the program starts
 #   WINE_TIMEOUT        seconds before the run is killed (default 240)
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -48,6 +50,16 @@ fi
 export WINEPREFIX=$prefix WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+# Wine reads the scaling when its wineserver starts: set it, then let the
+# server end (which also writes the registry out) before the program runs.
+if [ -n "${ORBELLE_LOGPIXELS:-}" ]; then
+  timeout -k 5 60 "$here/wine.sh" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+    /t REG_DWORD /d "$ORBELLE_LOGPIXELS" /f </dev/null >/dev/null 2>&1 ||
+    { echo "wine-exec: LogPixels not set" >&2; exit 125; }
+  timeout -k 2 20 "$here/wine.sh" wineserver -k >/dev/null 2>&1
+  timeout -k 2 20 "$here/wine.sh" wineserver -w >/dev/null 2>&1
+fi
 # The wineserver would otherwise hold this script's pipes open for a while.
 timeout -k 5 "${WINE_TIMEOUT:-240}" "$here/wine.sh" wine "$@" </dev/null
 rc=$?

@@ -346,6 +346,17 @@ static bool CaptureRgb(HDC dc, int x, int y, int width, int height, std::vector<
     return ok;
 }
 
+std::vector<unsigned char> ScreenRgb(int x, int y, int width, int height)
+{
+    std::vector<std::uint8_t> rgb;
+    HDC screen = GetDC(nullptr);
+    bool ok = width > 0 && height > 0 && CaptureRgb(screen, x, y, width, height, rgb);
+    ReleaseDC(nullptr, screen);
+    if (!ok)
+        rgb.clear();
+    return std::vector<unsigned char>(rgb.begin(), rgb.end());
+}
+
 // The screen's pixels under a window's client area, as RGB bytes.
 static std::vector<std::uint8_t> ClientPixels(HWND window)
 {

@@ -80,6 +80,8 @@ bool ChooseMenuItem(int index, DWORD timeoutMs);
 
 // The screen as the X display shows it.
 COLORREF ScreenPixel(int x, int y);
+// A rectangle of the screen as top-down RGB bytes (empty on failure).
+std::vector<unsigned char> ScreenRgb(int x, int y, int width, int height);
 bool Screenshot(const std::string& pngPath);
 // The client area of a window (e.g. a top-level OpenGL window).
 bool WindowShot(HWND window, const std::string& pngPath);
