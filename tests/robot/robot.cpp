@@ -174,6 +174,78 @@ std::vector<std::string> StaticTexts(HWND dialog)
     return texts;
 }
 
+// Whether text fits a control of the style in a client area of width x
+// height, with room for a check box's box and a button's edges.
+static bool TextFits(HDC dc, const std::string& text, const std::string& kind, LONG style,
+                     int width, int height)
+{
+    RECT need = {0, 0, width, 0};
+    if (kind == "static") {
+        UINT wrap = (style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP ? 0 : DT_WORDBREAK;
+        DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | wrap | DT_EXPANDTABS);
+        return need.right <= width && need.bottom <= height;
+    }
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    RECT line = {0, 0, 0, 0};
+    DrawTextA(dc, text.c_str(), -1, &line, DT_CALCRECT | DT_SINGLELINE);
+    LONG type = style & BS_TYPEMASK;
+    int room = width;
+    if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
+        type == BS_AUTORADIOBUTTON || type == BS_3STATE || type == BS_AUTO3STATE)
+        room -= GetSystemMetrics(SM_CXMENUCHECK) + metrics.tmAveCharWidth / 2;
+    else if (type == BS_GROUPBOX)
+        room -= 2 * metrics.tmAveCharWidth;
+    else
+        room -= 2 * GetSystemMetrics(SM_CXEDGE);
+    if (style & BS_MULTILINE) {
+        RECT wrapped = {0, 0, room, 0};
+        DrawTextA(dc, text.c_str(), -1, &wrapped, DT_CALCRECT | DT_WORDBREAK);
+        return wrapped.right <= room && wrapped.bottom <= height;
+    }
+    return line.right <= room && (type == BS_GROUPBOX || line.bottom <= height);
+}
+
+std::vector<std::string> TextsThatDoNotFit(HWND dialog, const char* face, int points)
+{
+    std::vector<std::string> clipped;
+    HDC dc = GetDC(dialog);
+    LOGFONTA font = {};
+    font.lfHeight = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
+    HFONT made = CreateFontIndirectA(&font);
+    HGDIOBJ old = SelectObject(dc, made);
+    for (HWND child : Children(dialog)) {
+        if (!IsWindowVisible(child))
+            continue;
+        std::string kind = ClassName(child);
+        for (char& c : kind)
+            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        LONG style = GetWindowLongA(child, GWL_STYLE);
+        if (kind == "static") {
+            LONG type = style & SS_TYPEMASK;
+            if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_LEFTNOWORDWRAP)
+                continue;
+        } else if (kind != "button" || (style & (BS_BITMAP | BS_ICON)) ||
+                   (style & BS_TYPEMASK) == BS_OWNERDRAW) {
+            continue;
+        }
+        std::string text = Text(child);
+        if (text.empty())
+            continue;
+        RECT area;
+        GetClientRect(child, &area);
+        if (!TextFits(dc, text, kind, style, area.right, area.bottom))
+            clipped.push_back(std::to_string(GetDlgCtrlID(child)) + ": " + text);
+    }
+    SelectObject(dc, old);
+    DeleteObject(made);
+    ReleaseDC(dialog, dc);
+    return clipped;
+}
+
 bool Press(HWND dialog, int id)
 {
     HWND item = GetDlgItem(dialog, id);

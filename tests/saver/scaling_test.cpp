@@ -112,4 +112,45 @@ TEST(SaverAt144Dpi, FullScreenDrawsEveryPhysicalPixelSharply)
     robot::Finish(child);
 }
 
+std::string Joined(const std::vector<std::string>& texts)
+{
+    std::string all;
+    for (const std::string& text : texts)
+        all += "\n  " + text;
+    return all;
+}
+
+// Both pages of the configuration dialog: every text inside its control at
+// 8 points and 144 dpi. The one-time driver hint opens the "Driver" page,
+// a later opening the "General" one.
+TEST(SaverAt144Dpi, TheConfigurationDialogsTextsFitOnBothPages)
+{
+    ASSERT_EQ(144, ScreenDpi());
+    struct Row {
+        const char* page;
+        DWORD told; // the hint shown before
+        const char* shot;
+    } rows[] = {{"General", 1, "config-general-144dpi.png"}, {"Driver", 0, "config-driver-144dpi.png"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.page);
+        RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Told3dfx", REG_DWORD, &row.told, sizeof row.told);
+        robot::Child child = robot::Start("\"" + support::WinPath(ORBELLE_SAVER) + "\" /c");
+        HWND dialog = robot::WaitForDialog("Options for Orbelle", kWindowMs, child.id);
+        ASSERT_NE(nullptr, dialog);
+        if (!row.told) {
+            robot::MessageBoxView hint = robot::WaitForMessageBox("Orbelle", kWindowMs, child.id);
+            ASSERT_NE(nullptr, hint.window);
+            robot::Press(hint.window, IDOK);
+            ASSERT_TRUE(robot::WaitUntilGone(hint.window, kWindowMs));
+        }
+        robot::Settle(child, 700);
+        std::vector<std::string> clipped = robot::TextsThatDoNotFit(dialog, "MS Sans Serif", 8);
+        EXPECT_TRUE(clipped.empty()) << Joined(clipped);
+        robot::WindowShot(dialog, support::ArtifactPath(row.shot));
+        robot::Press(dialog, IDCANCEL);
+        EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
+        robot::Finish(child);
+    }
+}
+
 } // namespace
