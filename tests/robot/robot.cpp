@@ -346,13 +346,23 @@ void Click(HWND window, POINT client, const std::vector<WORD>& modifiers, bool r
 
 bool MoveMouse(POINT screen, DWORD timeoutMs)
 {
-    int width = GetSystemMetrics(SM_CXSCREEN);
-    int height = GetSystemMetrics(SM_CYSCREEN);
+    // Absolute positions over every monitor (the virtual screen, which is
+    // the primary screen where there is one monitor).
+    int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     INPUT event = {};
     event.type = INPUT_MOUSE;
-    event.mi.dx = MulDiv(screen.x, 65535, width - 1);
-    event.mi.dy = MulDiv(screen.y, 65535, height - 1);
-    event.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    // The system takes pixel dx * width / 65536, rounded down: the smallest
+    // dx that reaches the pixel.
+    auto scaled = [](int pixel, int size) {
+        long long value = (static_cast<long long>(pixel) * 65536 + size - 1) / (size > 0 ? size : 1);
+        return static_cast<LONG>(value < 0 ? 0 : value > 65535 ? 65535 : value);
+    };
+    event.mi.dx = scaled(screen.x - left, width);
+    event.mi.dy = scaled(screen.y - top, height);
+    event.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
     SendInput(1, &event, sizeof event);
     return WaitFor([&] {
         POINT cursor;

@@ -42,7 +42,7 @@ std::vector<std::string> TraceEnvironment()
 struct FullScreen {
     explicit FullScreen(POINT at)
     {
-        robot::MoveMouse(at);
+        EXPECT_TRUE(robot::MoveMouse(at));
         DeleteFileA(TracePath().c_str());
         child = robot::Start("\"" + support::WinPath(ORBELLE_SAVER) + "\" /s", TraceEnvironment());
         window = robot::WaitForWindow("TSaverForm", nullptr, kWindowMs, child.id);
@@ -108,7 +108,7 @@ TEST(TwoMonitors, InputOnTheSecondMonitorEndsTheSaver)
         FullScreen saver({1300, 300});
         ASSERT_NE(nullptr, saver.window);
         EXPECT_EQ(STILL_ACTIVE, robot::WaitExit(saver.child, 800)) << "no input, no end";
-        robot::MoveMouse({1600, 300});
+        EXPECT_TRUE(robot::MoveMouse({1600, 300}));
         EXPECT_EQ(0u, robot::WaitExit(saver.child, kExitMs)) << "moved on the second monitor";
     }
     {
