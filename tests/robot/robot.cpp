@@ -508,11 +508,14 @@ std::string MessageBoxIcon(HWND box)
 
 bool Screenshot(const std::string& pngPath)
 {
-    int width = GetSystemMetrics(SM_CXSCREEN);
-    int height = GetSystemMetrics(SM_CYSCREEN);
+    // Every monitor: the virtual screen (the primary one where it is alone).
+    int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     HDC screen = GetDC(nullptr);
     std::vector<std::uint8_t> rgb;
-    bool ok = CaptureRgb(screen, 0, 0, width, height, rgb);
+    bool ok = CaptureRgb(screen, left, top, width, height, rgb);
     ReleaseDC(nullptr, screen);
     return ok && WritePng(pngPath, width, height, rgb);
 }

@@ -89,6 +89,7 @@ bool ChooseMenuItem(int index, DWORD timeoutMs);
 COLORREF ScreenPixel(int x, int y);
 // A rectangle of the screen as top-down RGB bytes (empty on failure).
 std::vector<unsigned char> ScreenRgb(int x, int y, int width, int height);
+// Every monitor's pixels (the virtual screen).
 bool Screenshot(const std::string& pngPath);
 // The client area of a window (e.g. a top-level OpenGL window).
 bool WindowShot(HWND window, const std::string& pngPath);
