@@ -121,4 +121,41 @@ TEST(TwoMonitors, InputOnTheSecondMonitorEndsTheSaver)
     }
 }
 
+// A preview keeps the whole of its window wherever that lies: the
+// configuration dialog moved onto the second monitor still shows the rings
+// turning in all of its live preview square.
+TEST(TwoMonitors, APreviewOnTheSecondMonitorDrawsItsWholeSquare)
+{
+    ASSERT_EQ(2, GetSystemMetrics(SM_CMONITORS));
+    // A fresh profile's first opening hints at the driver and brings the
+    // "Driver" page, with the square, to the front.
+    robot::Child child = robot::Start("\"" + support::WinPath(ORBELLE_SAVER) + "\" /c");
+    HWND dialog = robot::WaitForDialog("Options for Orbelle", kWindowMs, child.id);
+    ASSERT_NE(nullptr, dialog);
+    robot::MessageBoxView hint = robot::WaitForMessageBox("Orbelle", kWindowMs, child.id);
+    ASSERT_NE(nullptr, hint.window);
+    robot::Press(hint.window, IDOK);
+    ASSERT_TRUE(robot::WaitUntilGone(hint.window, kWindowMs));
+    SetWindowPos(dialog, nullptr, 1100, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    HWND preview = nullptr;
+    ASSERT_TRUE(robot::WaitFor([&] {
+        preview = FindWindowExA(dialog, nullptr, "TScrPreview", nullptr);
+        return preview && IsWindowVisible(preview);
+    }, kWindowMs));
+    RECT square;
+    GetWindowRect(preview, &square);
+    EXPECT_GE(square.left, 1024) << "on the second monitor";
+    EXPECT_TRUE(robot::ShowsMovingPicture(preview, kWindowMs));
+    // Lit pixels in each quarter of the square's middle band: the rings
+    // fill the square, not a part of it.
+    robot::Settle(child, 300);
+    int w = square.right - square.left, h = square.bottom - square.top;
+    EXPECT_GT(LitPixels(square.left, square.top + h / 3, w / 2, h / 3), 0u);
+    EXPECT_GT(LitPixels(square.left + w / 2, square.top + h / 3, w / 2, h / 3), 0u);
+    robot::Screenshot(support::ArtifactPath("preview-second-monitor.png"));
+    robot::Press(dialog, IDCANCEL);
+    EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
+    robot::Finish(child);
+}
+
 } // namespace
