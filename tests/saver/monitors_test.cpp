@@ -121,6 +121,34 @@ TEST(TwoMonitors, InputOnTheSecondMonitorEndsTheSaver)
     }
 }
 
+// A display mode of the user's applies to the primary monitor; the saver
+// then covers the virtual screen as it is in that mode, and the mode goes
+// back when the saver ends.
+TEST(TwoMonitors, ADisplayModeChangesThePrimaryAndTheSaverCoversTheNewLayout)
+{
+    ASSERT_EQ(2, GetSystemMetrics(SM_CMONITORS));
+    const char mode[] = "800x600";
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\GlimMex\\orbelle", "Mode", REG_SZ, mode, sizeof mode);
+    FullScreen saver({500, 400});
+    ASSERT_NE(nullptr, saver.window);
+    ASSERT_TRUE(robot::WaitFor([] { return GetSystemMetrics(SM_CXSCREEN) == 800; }, kWindowMs))
+        << GetSystemMetrics(SM_CXSCREEN) << "\n" << Trace();
+    EXPECT_EQ(600, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(2, GetSystemMetrics(SM_CMONITORS));
+    robot::Settle(saver.child, 500);
+    RECT rect;
+    GetWindowRect(saver.window, &rect);
+    EXPECT_EQ(GetSystemMetrics(SM_XVIRTUALSCREEN), rect.left);
+    EXPECT_EQ(GetSystemMetrics(SM_YVIRTUALSCREEN), rect.top);
+    EXPECT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), rect.right - rect.left) << Trace();
+    EXPECT_EQ(GetSystemMetrics(SM_CYVIRTUALSCREEN), rect.bottom - rect.top);
+    robot::Screenshot(support::ArtifactPath("saver-two-monitors-800x600.png"));
+    robot::SendKey(saver.window, VK_SPACE);
+    EXPECT_EQ(0u, robot::WaitExit(saver.child, kExitMs));
+    EXPECT_TRUE(robot::WaitFor([] { return GetSystemMetrics(SM_CXSCREEN) == 1024; }, kWindowMs))
+        << "the mode goes back";
+}
+
 // A preview keeps the whole of its window wherever that lies: the
 // configuration dialog moved onto the second monitor still shows the rings
 // turning in all of its live preview square.
