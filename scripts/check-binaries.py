@@ -11,7 +11,8 @@ build) or x86-64 (the build tested under Wine).
 - the saver's extension ".scr";
 - the programs' manifests: the installer and the uninstall support ask to run
   as administrator (they write the Windows directory and HKEY_LOCAL_MACHINE),
-  the saver runs as its caller;
+  the saver runs as its caller; all three are aware of the system's DPI, so
+  that later Windows does not stretch them under display scaling;
 - quadrix.dll exports exactly its entry points, by undecorated name;
 - the libraries imported are system libraries that Windows 95 and NT 4 ship
   (the function list is scripts/check-imports.sh's), and none imports
@@ -75,6 +76,9 @@ class Checker:
         text = manifest[0].decode("utf-8", "replace")
         if f'requestedExecutionLevel level="{RUN_LEVELS[name]}"' not in text:
             self.fail(name, f"manifest does not ask for {RUN_LEVELS[name]}")
+        if ('<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true'
+                '</dpiAware>') not in text:
+            self.fail(name, "manifest does not declare the system's DPI awareness")
 
     def check_imports(self, name, pe):
         for dll in pe.imports():

@@ -11,6 +11,7 @@ pkgs=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   debootstrap bubblewrap
   xvfb xauth x11-utils
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   libgl1-mesa-dri libglx-mesa0
   googletest
   imagemagick

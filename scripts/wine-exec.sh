@@ -9,6 +9,10 @@
 #   ORBELLE_DISPLAY=1   use $DISPLAY instead of a private Xvfb (for watching a run)
 #   ORBELLE_PREFIX=DIR  use (and keep) DIR as the prefix instead of a fresh copy
 #   ORBELLE_KEEP_PREFIX=1  keep the fresh prefix for inspection
+#   ORBELLE_SCREENS=2   two monitors side by side (1024 x 768 primary, 800 x 600
+#                       right of it) on Xorg's dummy driver instead of Xvfb
+#   ORBELLE_LOGPIXELS=N the prefix's display scaling in dots per inch (96 is
+#                       100 %, 144 is 150 %), set before the program starts
 #   WINE_TIMEOUT        seconds before the run is killed (default 240)
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -37,7 +41,20 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if [ -z "${ORBELLE_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
+if [ "${ORBELLE_SCREENS:-1}" = 2 ]; then
+  # A second monitor is a second RandR output of the dummy screen, switched
+  # on once the server runs.
+  Xorg -displayfd 7 -config "$here/two-monitors.conf" -logfile "$work/xorg.log" -nolisten tcp \
+    -noreset -sharevts -novtswitch 7>"$work/display" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+  [ -s "$work/display" ] || { echo "wine-exec: Xorg did not start (see scripts/setup.sh)" >&2; exit 125; }
+  export DISPLAY=:$(head -n1 "$work/display")
+  xrandr --addmode DUMMY1 800x600 &&
+    xrandr --output DUMMY0 --mode 1024x768 --primary --output DUMMY1 --mode 800x600 --right-of DUMMY0 ||
+    { echo "wine-exec: no second monitor" >&2; exit 125; }
+  for _ in $(seq 100); do xrandr --listmonitors | grep -q '^Monitors: 2' && break; sleep 0.05; done
+elif [ -z "${ORBELLE_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
   Xvfb -displayfd 7 -screen 0 1024x768x24 -nolisten tcp -noreset 7>"$work/display" 2>/dev/null &
   xvfb_pid=$!
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
@@ -48,6 +65,16 @@ fi
 export WINEPREFIX=$prefix WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+# Wine reads the scaling when its wineserver starts: set it, then let the
+# server end (which also writes the registry out) before the program runs.
+if [ -n "${ORBELLE_LOGPIXELS:-}" ]; then
+  timeout -k 5 60 "$here/wine.sh" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+    /t REG_DWORD /d "$ORBELLE_LOGPIXELS" /f </dev/null >/dev/null 2>&1 ||
+    { echo "wine-exec: LogPixels not set" >&2; exit 125; }
+  timeout -k 2 20 "$here/wine.sh" wineserver -k >/dev/null 2>&1
+  timeout -k 2 20 "$here/wine.sh" wineserver -w >/dev/null 2>&1
+fi
 # The wineserver would otherwise hold this script's pipes open for a while.
 timeout -k 5 "${WINE_TIMEOUT:-240}" "$here/wine.sh" wine "$@" </dev/null
 rc=$?

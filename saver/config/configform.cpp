@@ -56,13 +56,28 @@ int AskYesNoCancel(HWND owner, const char* text, const char* caption)
     return answer == IDYES ? 1 : answer == IDNO ? 0 : -1;
 }
 
+// The structure as the common dialogs of Windows 95, 98 and NT 4 know it:
+// they refuse the larger one of Windows 2000 (CDERR_STRUCTSIZE), whose extra
+// fields (the places bar) are of no use here.
+const DWORD kOpenFileNameSize = OPENFILENAME_SIZE_VERSION_400A;
+
+// A failure of the dialog itself is no Cancel: the user is told, or the
+// button would seem to do nothing.
+void ShowFileDialogError(HWND owner, DWORD error)
+{
+    char text[256];
+    FormatText(text, sizeof text, "Unable to open the file dialog (error 0x%04lx).",
+               static_cast<unsigned long>(error));
+    MessageBoxA(owner, text, "Error", MB_OK | MB_ICONERROR);
+}
+
 // A file dialog; true with the chosen path in path.
 bool ChooseFile(HWND owner, const char* filter, const char* extension, const char* directory,
                 DWORD flags, char* path, std::size_t size)
 {
     OPENFILENAMEA ofn;
     ZeroMemory(&ofn, sizeof ofn);
-    ofn.lStructSize = sizeof ofn;
+    ofn.lStructSize = kOpenFileNameSize;
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = filter;
     ofn.lpstrFile = path;
@@ -70,7 +85,12 @@ bool ChooseFile(HWND owner, const char* filter, const char* extension, const cha
     ofn.lpstrInitialDir = directory && directory[0] ? directory : nullptr;
     ofn.lpstrDefExt = extension;
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | flags;
-    return GetOpenFileNameA(&ofn) != 0;
+    if (GetOpenFileNameA(&ofn))
+        return true;
+    DWORD error = CommDlgExtendedError();
+    if (error != 0)
+        ShowFileDialogError(owner, error);
+    return false;
 }
 
 // Track bars, tabs and up-down controls. InitCommonControlsEx came with

@@ -7,6 +7,7 @@
 #include "common/text.h"
 #include "saver/framework/dialog.h"
 #include "saver/framework/form.h"
+#include "saver/framework/panel.h"
 #include "saver/framework/trace.h"
 
 TScrMode gScrMode = smNone;
@@ -326,12 +327,15 @@ void TScrControl::PerformFull()
         SetWindowPos(appWindow_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     int width = GetSystemMetrics(SM_CXSCREEN);
     int height = GetSystemMetrics(SM_CYSCREEN);
+    // Every monitor is covered: a second one left showing the desktop would
+    // show (and take clicks on) whatever a password is meant to guard.
+    scr::ScreenRect area = ScrFullScreenArea();
     bool created;
     if (DebugLevel == dlCompact)
         created = saver->Create(nullptr, width / 10, height / 10, width / 4, height / 4,
                                 WS_OVERLAPPEDWINDOW, 0);
     else
-        created = saver->Create(nullptr, 0, 0, width, height, WS_POPUP,
+        created = saver->Create(nullptr, area.left, area.top, area.width, area.height, WS_POPUP,
                                 DebugLevel == dlFull ? 0 : WS_EX_TOPMOST);
     if (!created) {
         ScrDebug(tlErr, "TScrControl: the saver window could not be created");

@@ -97,6 +97,34 @@ int TSglPanel::Height() const
     return r.bottom - r.top;
 }
 
+scr::ScreenRect ScrFullScreenArea()
+{
+    scr::ScreenMetrics metrics;
+    metrics.monitors = GetSystemMetrics(SM_CMONITORS);
+    metrics.virtualLeft = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    metrics.virtualTop = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    metrics.virtualWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    metrics.virtualHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    metrics.primaryWidth = GetSystemMetrics(SM_CXSCREEN);
+    metrics.primaryHeight = GetSystemMetrics(SM_CYSCREEN);
+    return scr::FullScreenArea(metrics);
+}
+
+scr::ScreenRect TSglPanel::SceneViewport() const
+{
+    scr::ScreenRect client;
+    client.width = Width();
+    client.height = Height();
+    // A 3dfx board shows the whole panel on a screen of its own.
+    if (!sceneOnPrimary_ || resized3dfx_)
+        return client;
+    POINT origin = {0, 0};
+    ClientToScreen(window_, &origin);
+    client.left = origin.x;
+    client.top = origin.y;
+    return scr::PrimaryViewport(client, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
 void TSglPanel::CurrentMode(int mode[3]) const
 {
     for (int i = 0; i < 3; ++i)
@@ -464,8 +492,10 @@ bool TSglPanel::ChangeScreenMode()
     modeChanged_ = true;
     for (int i = 0; i < 3; ++i)
         current_[i] = requested_[i];
-    SetWindowPos(window_, nullptr, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                 GetSystemMetrics(SM_CYSCREEN), SWP_NOZORDER | SWP_NOACTIVATE);
+    // The primary monitor changed size, and with it the virtual screen.
+    scr::ScreenRect area = ScrFullScreenArea();
+    SetWindowPos(window_, nullptr, area.left, area.top, area.width, area.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     ScrDebug(tlUsr, "TSglPanel: display mode %dx%dx%d set", requested_[0], requested_[1],
              requested_[2]);
     return true;

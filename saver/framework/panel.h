@@ -9,6 +9,7 @@
 
 #include "common/owners.h"
 #include "common/paths.h"
+#include "saver/framework/screens.h"
 
 class TSglPanel;
 
@@ -34,6 +35,10 @@ public:
     // May replace the chosen pixel format (0 refuses every format).
     virtual int SglPanelPixelFormat(TSglPanel&, HDC, int chosen) { return chosen; }
 };
+
+// The area a full-screen saver covers now, in screen coordinates: every
+// monitor where the system has several (screens.h).
+scr::ScreenRect ScrFullScreenArea();
 
 // ChangeDisplaySettingsA's shape; tests inject their own.
 using TDisplayChanger = LONG(WINAPI*)(DEVMODEA* mode, DWORD flags);
@@ -85,6 +90,12 @@ public:
     void ClipMouse();
     void UnclipMouse();
     void GLError(const char* text);
+
+    // A full-screen saver's scene goes on the primary monitor alone, at its
+    // size and aspect; the other monitors show the cleared (black) window.
+    void SetSceneOnPrimary(bool onPrimary) { sceneOnPrimary_ = onPrimary; }
+    // Where the scene is drawn, as glViewport takes it (from the lower left).
+    scr::ScreenRect SceneViewport() const;
 
     HWND Window() const { return window_; }
     // Where the context draws: the window, or the child covering it that a
@@ -151,4 +162,5 @@ private:
     unsigned long frames_ = 0;
     SwapObserver swapObserver_ = nullptr;
     void* swapContext_ = nullptr;
+    bool sceneOnPrimary_ = false;
 };

@@ -60,6 +60,7 @@ LRESULT TSaverForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 void TSaverForm::Created()
 {
     panel_.Attach(Handle());
+    panel_.SetSceneOnPrimary(IsFullScreen());
     if (scene_)
         scene_->Configure(panel_, Kind());
     unsigned interval = scene_ ? scene_->TimerInterval() : 0;
@@ -127,7 +128,9 @@ void TSaverForm::SglPanelGLError(TSglPanel&, const char*)
 
 void TSaverForm::SglPanelGLInit(TSglPanel& panel)
 {
-    ScrDebug(tlUsr, "TSaverForm: OpenGL ready, %dx%d", panel.Width(), panel.Height());
+    scr::ScreenRect scene = panel.SceneViewport();
+    ScrDebug(tlUsr, "TSaverForm: OpenGL ready, %dx%d, scene %dx%d at %d,%d", panel.Width(),
+             panel.Height(), scene.width, scene.height, scene.left, scene.top);
     RenewStartPosition();
     if (scene_)
         scene_->GLInit(panel);

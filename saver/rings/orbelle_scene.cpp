@@ -235,9 +235,12 @@ void TOrbelleScene::GLInit(TSglPanel& panel)
 
 void TOrbelleScene::Resize(TSglPanel& panel)
 {
-    int width = panel.Width() > 0 ? panel.Width() : 1;
-    int height = panel.Height() > 0 ? panel.Height() : 1;
-    sglViewport(0, 0, width, height);
+    // Full screen, the scene keeps to the primary monitor; glClear still
+    // clears the whole window, so the other monitors stay black.
+    scr::ScreenRect scene = panel.SceneViewport();
+    int width = scene.width > 0 ? scene.width : 1;
+    int height = scene.height > 0 ? scene.height : 1;
+    sglViewport(scene.left, scene.top, width, height);
     sglMatrixMode(GL_PROJECTION);
     sglLoadIdentity();
     double aspect = static_cast<double>(width) / height;

@@ -174,6 +174,78 @@ std::vector<std::string> StaticTexts(HWND dialog)
     return texts;
 }
 
+// Whether text fits a control of the style in a client area of width x
+// height, with room for a check box's box and a button's edges.
+static bool TextFits(HDC dc, const std::string& text, const std::string& kind, LONG style,
+                     int width, int height)
+{
+    RECT need = {0, 0, width, 0};
+    if (kind == "static") {
+        UINT wrap = (style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP ? 0 : DT_WORDBREAK;
+        DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | wrap | DT_EXPANDTABS);
+        return need.right <= width && need.bottom <= height;
+    }
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    RECT line = {0, 0, 0, 0};
+    DrawTextA(dc, text.c_str(), -1, &line, DT_CALCRECT | DT_SINGLELINE);
+    LONG type = style & BS_TYPEMASK;
+    int room = width;
+    if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
+        type == BS_AUTORADIOBUTTON || type == BS_3STATE || type == BS_AUTO3STATE)
+        room -= GetSystemMetrics(SM_CXMENUCHECK) + metrics.tmAveCharWidth / 2;
+    else if (type == BS_GROUPBOX)
+        room -= 2 * metrics.tmAveCharWidth;
+    else
+        room -= 2 * GetSystemMetrics(SM_CXEDGE);
+    if (style & BS_MULTILINE) {
+        RECT wrapped = {0, 0, room, 0};
+        DrawTextA(dc, text.c_str(), -1, &wrapped, DT_CALCRECT | DT_WORDBREAK);
+        return wrapped.right <= room && wrapped.bottom <= height;
+    }
+    return line.right <= room && (type == BS_GROUPBOX || line.bottom <= height);
+}
+
+std::vector<std::string> TextsThatDoNotFit(HWND dialog, const char* face, int points)
+{
+    std::vector<std::string> clipped;
+    HDC dc = GetDC(dialog);
+    LOGFONTA font = {};
+    font.lfHeight = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
+    HFONT made = CreateFontIndirectA(&font);
+    HGDIOBJ old = SelectObject(dc, made);
+    for (HWND child : Children(dialog)) {
+        if (!IsWindowVisible(child))
+            continue;
+        std::string kind = ClassName(child);
+        for (char& c : kind)
+            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        LONG style = GetWindowLongA(child, GWL_STYLE);
+        if (kind == "static") {
+            LONG type = style & SS_TYPEMASK;
+            if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_LEFTNOWORDWRAP)
+                continue;
+        } else if (kind != "button" || (style & (BS_BITMAP | BS_ICON)) ||
+                   (style & BS_TYPEMASK) == BS_OWNERDRAW) {
+            continue;
+        }
+        std::string text = Text(child);
+        if (text.empty())
+            continue;
+        RECT area;
+        GetClientRect(child, &area);
+        if (!TextFits(dc, text, kind, style, area.right, area.bottom))
+            clipped.push_back(std::to_string(GetDlgCtrlID(child)) + ": " + text);
+    }
+    SelectObject(dc, old);
+    DeleteObject(made);
+    ReleaseDC(dialog, dc);
+    return clipped;
+}
+
 bool Press(HWND dialog, int id)
 {
     HWND item = GetDlgItem(dialog, id);
@@ -274,13 +346,23 @@ void Click(HWND window, POINT client, const std::vector<WORD>& modifiers, bool r
 
 bool MoveMouse(POINT screen, DWORD timeoutMs)
 {
-    int width = GetSystemMetrics(SM_CXSCREEN);
-    int height = GetSystemMetrics(SM_CYSCREEN);
+    // Absolute positions over every monitor (the virtual screen, which is
+    // the primary screen where there is one monitor).
+    int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     INPUT event = {};
     event.type = INPUT_MOUSE;
-    event.mi.dx = MulDiv(screen.x, 65535, width - 1);
-    event.mi.dy = MulDiv(screen.y, 65535, height - 1);
-    event.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    // The system takes pixel dx * width / 65536, rounded down: the smallest
+    // dx that reaches the pixel.
+    auto scaled = [](int pixel, int size) {
+        long long value = (static_cast<long long>(pixel) * 65536 + size - 1) / (size > 0 ? size : 1);
+        return static_cast<LONG>(value < 0 ? 0 : value > 65535 ? 65535 : value);
+    };
+    event.mi.dx = scaled(screen.x - left, width);
+    event.mi.dy = scaled(screen.y - top, height);
+    event.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
     SendInput(1, &event, sizeof event);
     return WaitFor([&] {
         POINT cursor;
@@ -344,6 +426,17 @@ static bool CaptureRgb(HDC dc, int x, int y, int width, int height, std::vector<
     DeleteDC(memory);
     DeleteObject(bitmap);
     return ok;
+}
+
+std::vector<unsigned char> ScreenRgb(int x, int y, int width, int height)
+{
+    std::vector<std::uint8_t> rgb;
+    HDC screen = GetDC(nullptr);
+    bool ok = width > 0 && height > 0 && CaptureRgb(screen, x, y, width, height, rgb);
+    ReleaseDC(nullptr, screen);
+    if (!ok)
+        rgb.clear();
+    return std::vector<unsigned char>(rgb.begin(), rgb.end());
 }
 
 // The screen's pixels under a window's client area, as RGB bytes.
@@ -415,11 +508,14 @@ std::string MessageBoxIcon(HWND box)
 
 bool Screenshot(const std::string& pngPath)
 {
-    int width = GetSystemMetrics(SM_CXSCREEN);
-    int height = GetSystemMetrics(SM_CYSCREEN);
+    // Every monitor: the virtual screen (the primary one where it is alone).
+    int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     HDC screen = GetDC(nullptr);
     std::vector<std::uint8_t> rgb;
-    bool ok = CaptureRgb(screen, 0, 0, width, height, rgb);
+    bool ok = CaptureRgb(screen, left, top, width, height, rgb);
     ReleaseDC(nullptr, screen);
     return ok && WritePng(pngPath, width, height, rgb);
 }

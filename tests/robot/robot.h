@@ -46,6 +46,13 @@ bool IsChecked(HWND dialog, int id);
 // Texts of the dialog's static text controls, in z-order.
 std::vector<std::string> StaticTexts(HWND dialog);
 
+// The texts of a dialog's visible static texts, buttons, check boxes and
+// group boxes that do not fit their controls when drawn in the font face at
+// points (the template's font, at the screen's DPI as this process sees
+// it), each with the control's id. A caller that checks a scaled display
+// must be DPI-aware itself.
+std::vector<std::string> TextsThatDoNotFit(HWND dialog, const char* face, int points);
+
 // Presses a button as a click would (BM_CLICK), checks and unchecks
 // automatic check boxes included.
 bool Press(HWND dialog, int id);
@@ -80,6 +87,9 @@ bool ChooseMenuItem(int index, DWORD timeoutMs);
 
 // The screen as the X display shows it.
 COLORREF ScreenPixel(int x, int y);
+// A rectangle of the screen as top-down RGB bytes (empty on failure).
+std::vector<unsigned char> ScreenRgb(int x, int y, int width, int height);
+// Every monitor's pixels (the virtual screen).
 bool Screenshot(const std::string& pngPath);
 // The client area of a window (e.g. a top-level OpenGL window).
 bool WindowShot(HWND window, const std::string& pngPath);

@@ -1,0 +1,117 @@
+// The saver-window rules on two monitors side by side, in this process: the
+// test bench gives the prefix a 1024 x 768 primary monitor and an 800 x 600
+// one right of it (ORBELLE_SCREENS=2). Real pointer input over the second
+// monitor reaches the full-screen window and, on the Windows 95 family with
+// a password set, asks for the password before anything closes.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <new>
+
+#include "robot.h"
+#include "saver/framework/control.h"
+#include "saver/framework/form.h"
+
+namespace {
+
+class TTestForm : public TScrForm {
+public:
+    explicit TTestForm(TScrMode kind) : TScrForm(kind) {}
+    const char* ClassName() const override { return "TTestSaverForm"; }
+    static TScrForm* Make(TScrMode kind) { return new (std::nothrow) TTestForm(kind); }
+};
+
+template <typename Predicate> bool PumpUntil(Predicate predicate, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (!predicate()) {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT)
+                continue; // the controller's end; the test goes on looking
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(10);
+    }
+    return true;
+}
+
+int gVerifications = 0;
+bool gVerifierAnswer = false;
+const POINT kLeftAt = {1300, 300}; // where the password box leaves the pointer
+
+bool Verifier(HWND)
+{
+    ++gVerifications;
+    SetCursorPos(kLeftAt.x, kLeftAt.y);
+    return gVerifierAnswer;
+}
+
+bool IsWindows95Family()
+{
+    return false;
+}
+
+void WriteValue(const char* key, const char* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY opened;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE,
+                                             nullptr, &opened, nullptr));
+    RegSetValueExA(opened, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(opened);
+}
+
+TEST(TwoMonitors, ThePasswordGuardsInputOverTheSecondMonitor)
+{
+    ASSERT_EQ(2, GetSystemMetrics(SM_CMONITORS));
+    DWORD noDelay = 0;
+    WriteValue("Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers", "Password Delay",
+               REG_DWORD, &noDelay, sizeof noDelay);
+    WriteValue("Control Panel\\Desktop", "ScreenSaveUsePassword", REG_SZ, "1", 2);
+    ScrSetPasswordVerifier(&Verifier);
+    ScrSetFamilyCheck(&IsWindows95Family);
+    ASSERT_TRUE(robot::MoveMouse({500, 400}));
+
+    ScrRegisterFormClass("TTestSaverForm", &TTestForm::Make);
+    auto* control = new TScrControl("\"C:\\x\\orbelle.scr\" /s");
+    control->DebugLevel = dlFull; // not topmost: the test's own windows stay usable
+    control->Options = scoHandleInput | scoHandlePanelsAlso;
+    control->FormFullScreen = "TTestSaverForm";
+    ASSERT_TRUE(PumpUntil([] { return gScrSaver != nullptr; }, 5000));
+    RECT rect;
+    GetWindowRect(gScrSaver->Handle(), &rect);
+    EXPECT_EQ(0, rect.left);
+    EXPECT_EQ(1824, rect.right) << "both monitors";
+    EXPECT_EQ(768, rect.bottom);
+
+    struct Row {
+        const char* what;
+        POINT to;
+        bool right;
+        bool closes;
+    } rows[] = {
+        {"a wrong password: the saver stays", {1700, 500}, false, false},
+        {"the right one: it closes", {1750, 200}, true, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        gVerifierAnswer = row.right;
+        int asked = gVerifications;
+        ASSERT_TRUE(robot::MoveMouse(row.to));
+        EXPECT_TRUE(PumpUntil([&] { return gVerifications == asked + 1; }, 5000))
+            << "the password is asked over the second monitor";
+        PumpUntil([] { return false; }, 300);
+        EXPECT_EQ(row.closes, control->Terminated());
+        // The pointer is back where the box left it, the new start.
+        EXPECT_TRUE(robot::MoveMouse({kLeftAt.x + 1, kLeftAt.y}));
+    }
+    delete control;
+    ScrSetFamilyCheck(nullptr);
+    ScrSetPasswordVerifier(nullptr);
+}
+
+} // namespace
