@@ -16,35 +16,12 @@ namespace {
 const DWORD kWindowMs = 15000;
 const DWORD kExitMs = 10000;
 
-std::string TracePath()
-{
-    return support::TempDirectory() + "orbelle-trace.txt";
-}
-
-std::string Trace()
-{
-    std::vector<std::uint8_t> bytes = support::ReadBytes(TracePath());
-    return std::string(bytes.begin(), bytes.end());
-}
-
-std::vector<std::string> TraceEnvironment()
-{
-    std::vector<std::string> entries;
-    char* block = GetEnvironmentStringsA();
-    for (const char* p = block; *p; p += lstrlenA(p) + 1)
-        if (_strnicmp(p, "ORBELLE_TRACE=", 14) != 0)
-            entries.push_back(p);
-    FreeEnvironmentStringsA(block);
-    entries.push_back("ORBELLE_TRACE=" + TracePath());
-    return entries;
-}
-
 struct FullScreen {
     explicit FullScreen(POINT at)
     {
         EXPECT_TRUE(robot::MoveMouse(at));
-        DeleteFileA(TracePath().c_str());
-        child = robot::Start("\"" + support::WinPath(ORBELLE_SAVER) + "\" /s", TraceEnvironment());
+        DeleteFileA(support::SaverTracePath().c_str());
+        child = robot::Start("\"" + support::WinPath(ORBELLE_SAVER) + "\" /s", support::SaverTraceEnvironment());
         window = robot::WaitForWindow("TSaverForm", nullptr, kWindowMs, child.id);
         robot::Settle(child, 700);
     }
@@ -86,7 +63,7 @@ TEST(TwoMonitors, TheSaverCoversBothAndDrawsOnThePrimaryOnly)
     EXPECT_EQ(1824, rect.right) << "the virtual screen";
     EXPECT_EQ(768, rect.bottom);
     // The primary's rings, at its size and aspect, as with one monitor.
-    EXPECT_NE(std::string::npos, Trace().find("OpenGL ready, 1824x768, scene 1024x768 at 0,0")) << Trace();
+    EXPECT_NE(std::string::npos, support::SaverTrace().find("OpenGL ready, 1824x768, scene 1024x768 at 0,0")) << support::SaverTrace();
     EXPECT_TRUE(robot::WaitFor([] { return LitPixels(0, 0, 1024, 768) > 1000; }, kWindowMs));
     // The second monitor stays black frame after frame.
     for (int sample = 0; sample < 5; ++sample) {
@@ -132,7 +109,7 @@ TEST(TwoMonitors, ADisplayModeChangesThePrimaryAndTheSaverCoversTheNewLayout)
     FullScreen saver({500, 400});
     ASSERT_NE(nullptr, saver.window);
     ASSERT_TRUE(robot::WaitFor([] { return GetSystemMetrics(SM_CXSCREEN) == 800; }, kWindowMs))
-        << GetSystemMetrics(SM_CXSCREEN) << "\n" << Trace();
+        << GetSystemMetrics(SM_CXSCREEN) << "\n" << support::SaverTrace();
     EXPECT_EQ(600, GetSystemMetrics(SM_CYSCREEN));
     EXPECT_EQ(2, GetSystemMetrics(SM_CMONITORS));
     robot::Settle(saver.child, 500);
@@ -140,7 +117,7 @@ TEST(TwoMonitors, ADisplayModeChangesThePrimaryAndTheSaverCoversTheNewLayout)
     GetWindowRect(saver.window, &rect);
     EXPECT_EQ(GetSystemMetrics(SM_XVIRTUALSCREEN), rect.left);
     EXPECT_EQ(GetSystemMetrics(SM_YVIRTUALSCREEN), rect.top);
-    EXPECT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), rect.right - rect.left) << Trace();
+    EXPECT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), rect.right - rect.left) << support::SaverTrace();
     EXPECT_EQ(GetSystemMetrics(SM_CYVIRTUALSCREEN), rect.bottom - rect.top);
     robot::Screenshot(support::ArtifactPath("saver-two-monitors-800x600.png"));
     robot::SendKey(saver.window, VK_SPACE);

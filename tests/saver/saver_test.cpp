@@ -23,41 +23,17 @@ std::string SaverPath()
     return support::WinPath(ORBELLE_SAVER);
 }
 
-std::string TracePath()
-{
-    return support::TempDirectory() + "orbelle-trace.txt";
-}
-
-std::string Trace()
-{
-    std::vector<std::uint8_t> bytes = support::ReadBytes(TracePath());
-    return std::string(bytes.begin(), bytes.end());
-}
-
 bool TraceHas(const std::string& text)
 {
-    return Trace().find(text) != std::string::npos;
-}
-
-// This process's environment with the trace file switched on.
-std::vector<std::string> TraceEnvironment()
-{
-    std::vector<std::string> entries;
-    char* block = GetEnvironmentStringsA();
-    for (const char* p = block; *p; p += lstrlenA(p) + 1)
-        if (_strnicmp(p, "ORBELLE_TRACE=", 14) != 0)
-            entries.push_back(p);
-    FreeEnvironmentStringsA(block);
-    entries.push_back("ORBELLE_TRACE=" + TracePath());
-    return entries;
+    return support::SaverTrace().find(text) != std::string::npos;
 }
 
 // Starts the saver with the arguments after its quoted path.
 robot::Child StartSaver(const std::string& arguments)
 {
-    DeleteFileA(TracePath().c_str());
+    DeleteFileA(support::SaverTracePath().c_str());
     std::string line = "\"" + SaverPath() + "\"" + (arguments.empty() ? "" : " " + arguments);
-    return robot::Start(line, TraceEnvironment());
+    return robot::Start(line, support::SaverTraceEnvironment());
 }
 
 // Dispatches this thread's messages (the host window's) while waiting.
@@ -156,21 +132,21 @@ TEST(SaverCommandLine, InvalidLinesEndAtOnceWithoutAWindow)
         robot::Child child = StartSaver(line);
         ASSERT_NE(nullptr, child.process);
         EXPECT_EQ(0u, WaitExitPumping(child, kExitMs));
-        EXPECT_FALSE(TraceHas("NEW RUN")) << Trace();
-        EXPECT_FALSE(TraceHas("TSaverForm")) << Trace();
+        EXPECT_FALSE(TraceHas("NEW RUN")) << support::SaverTrace();
+        EXPECT_FALSE(TraceHas("TSaverForm")) << support::SaverTrace();
         robot::Finish(child);
     }
 }
 
 TEST(SaverCommandLine, UnmatchedQuoteDoesNothing)
 {
-    DeleteFileA(TracePath().c_str());
+    DeleteFileA(support::SaverTracePath().c_str());
     std::string path = SaverPath();
     std::string line = "\"" + path + " /s";
     std::vector<char> buffer(line.begin(), line.end());
     buffer.push_back('\0');
     std::vector<char> environment;
-    for (const std::string& entry : TraceEnvironment()) {
+    for (const std::string& entry : support::SaverTraceEnvironment()) {
         environment.insert(environment.end(), entry.begin(), entry.end());
         environment.push_back('\0');
     }
@@ -183,7 +159,7 @@ TEST(SaverCommandLine, UnmatchedQuoteDoesNothing)
     CloseHandle(info.hThread);
     robot::Child child{info.hProcess, info.dwProcessId};
     EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
-    EXPECT_FALSE(TraceHas("TSaverForm")) << Trace();
+    EXPECT_FALSE(TraceHas("TSaverForm")) << support::SaverTrace();
     robot::Finish(child);
 }
 
@@ -209,7 +185,7 @@ TEST(SaverCommandLine, QuotedProgramPathWithBlanks)
     CreateDirectoryA(directory.c_str(), nullptr);
     std::string copy = directory + "\\orbelle.scr";
     ASSERT_TRUE(CopyFileA(SaverPath().c_str(), copy.c_str(), FALSE));
-    robot::Child child = robot::Start("\"" + copy + "\" /s", TraceEnvironment());
+    robot::Child child = robot::Start("\"" + copy + "\" /s", support::SaverTraceEnvironment());
     HWND window = WaitForSaverWindow(child);
     ASSERT_NE(nullptr, window);
     robot::Settle(child, 300);
@@ -271,8 +247,8 @@ TEST(SaverPreview, ProxyIsTheFirstChildAndTheSaverDrawsInIt)
 
     // Frames drawn, read back before each swap: lit, of the window's size,
     // and changing as the picture moves.
-    ASSERT_TRUE(PumpUntil([] { return Frames(Trace()).size() >= 8; }, kWindowMs)) << Trace();
-    std::vector<Frame> frames = Frames(Trace());
+    ASSERT_TRUE(PumpUntil([] { return Frames(support::SaverTrace()).size() >= 8; }, kWindowMs)) << support::SaverTrace();
+    std::vector<Frame> frames = Frames(support::SaverTrace());
     EXPECT_EQ(1u, frames.front().number);
     EXPECT_EQ(hostClient.right, frames.back().width);
     EXPECT_EQ(hostClient.bottom, frames.back().height);
@@ -282,7 +258,7 @@ TEST(SaverPreview, ProxyIsTheFirstChildAndTheSaverDrawsInIt)
     PostMessageA(proxy, WM_CLOSE, 0, 0);
     EXPECT_EQ(0u, WaitExitPumping(child, kExitMs));
     EXPECT_FALSE(IsWindow(proxy));
-    EXPECT_TRUE(TraceHas("~TSglPanel. Finished destructor.")) << Trace();
+    EXPECT_TRUE(TraceHas("~TSglPanel. Finished destructor.")) << support::SaverTrace();
     robot::Finish(child);
     DestroyWindow(host);
 }
@@ -295,7 +271,7 @@ TEST(SaverPreview, EndsWhenTheHostWindowIsDestroyed)
                   static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(host)));
     robot::Child child = StartSaver(line);
     ASSERT_TRUE(PumpUntil([&] { return GetWindow(host, GW_CHILD) != nullptr; }, kWindowMs));
-    ASSERT_TRUE(PumpUntil([] { return Frames(Trace()).size() >= 2; }, kWindowMs)) << Trace();
+    ASSERT_TRUE(PumpUntil([] { return Frames(support::SaverTrace()).size() >= 2; }, kWindowMs)) << support::SaverTrace();
     DestroyWindow(host);
     // A clean end within the bound: every window, context and thread let go.
     EXPECT_EQ(0u, WaitExitPumping(child, kExitMs));
@@ -311,13 +287,13 @@ TEST(SaverPreview, EndsWhenTheHostProcessIsKilled)
     std::snprintf(line, sizeof line, "/p %llu",
                   static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
     robot::Child child = StartSaver(line);
-    ASSERT_TRUE(robot::WaitFor([] { return Frames(Trace()).size() >= 2; }, kWindowMs)) << Trace();
+    ASSERT_TRUE(robot::WaitFor([] { return Frames(support::SaverTrace()).size() >= 2; }, kWindowMs)) << support::SaverTrace();
     TerminateProcess(host.process, 9);
     DWORD killed = GetTickCount();
     EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
     // Generous for a loaded machine; the saver sees it on its next frame.
     EXPECT_LT(GetTickCount() - killed, 5000u);
-    EXPECT_TRUE(TraceHas("the preview's host window is gone")) << Trace();
+    EXPECT_TRUE(TraceHas("the preview's host window is gone")) << support::SaverTrace();
     robot::Finish(child);
     robot::Finish(host);
 }
@@ -336,19 +312,19 @@ TEST(SaverFullScreen, CoversTheScreenHidesTheCursorAndFlagsTheSaverRunning)
     cursor.cbSize = sizeof cursor;
     ASSERT_TRUE(GetCursorInfo(&cursor));
     EXPECT_EQ(nullptr, cursor.hCursor);
-    EXPECT_TRUE(TraceHas("SPI_SCREENSAVERRUNNING 1: set")) << Trace();
+    EXPECT_TRUE(TraceHas("SPI_SCREENSAVERRUNNING 1: set")) << support::SaverTrace();
     // Read here for the first time in this process, so not from Wine's cache.
     BOOL running = 77;
     ASSERT_TRUE(SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0));
     EXPECT_EQ(TRUE, running);
     // Frames reach the screen: the full-screen window is top-level.
-    ASSERT_TRUE(robot::WaitFor([] { return Frames(Trace()).size() >= 4; }, kWindowMs));
-    EXPECT_GT(Frames(Trace()).back().lit, 0u);
+    ASSERT_TRUE(robot::WaitFor([] { return Frames(support::SaverTrace()).size() >= 4; }, kWindowMs));
+    EXPECT_GT(Frames(support::SaverTrace()).back().lit, 0u);
     robot::Screenshot(support::ArtifactPath("saver.png"));
     EXPECT_TRUE(StaysRunning(saver.child));
     robot::SendKey(saver.window, VK_SPACE);
     EXPECT_EQ(0u, robot::WaitExit(saver.child, kExitMs));
-    EXPECT_TRUE(TraceHas("SPI_SCREENSAVERRUNNING 0")) << Trace();
+    EXPECT_TRUE(TraceHas("SPI_SCREENSAVERRUNNING 0")) << support::SaverTrace();
 }
 
 TEST(SaverFullScreen, KeyClickAndRightClickEachClose)
@@ -385,7 +361,7 @@ TEST(SaverFullScreen, MouseMayMoveExactlyTheThresholdButNoFurther)
     // One pixel more.
     ASSERT_TRUE(robot::MoveMouse({531, 440}));
     EXPECT_EQ(0u, robot::WaitExit(saver.child, kExitMs));
-    EXPECT_TRUE(TraceHas("mouse moved 31,40 beyond 50")) << Trace();
+    EXPECT_TRUE(TraceHas("mouse moved 31,40 beyond 50")) << support::SaverTrace();
 }
 
 // A 3dfx driver (here a test driver that forwards to the system OpenGL) in
@@ -405,9 +381,9 @@ TEST(SaverFullScreen, AThreeDfxDriverDrawsInItsPanelAndKeepsRunning)
 
     FullScreen saver({900, 700});
     ASSERT_NE(nullptr, saver.window);
-    EXPECT_TRUE(StaysRunning(saver.child, 1500)) << Trace();
-    ASSERT_TRUE(robot::WaitFor([] { return !Frames(Trace()).empty(); }, kWindowMs)) << Trace();
-    const support::Frame last = Frames(Trace()).back();
+    EXPECT_TRUE(StaysRunning(saver.child, 1500)) << support::SaverTrace();
+    ASSERT_TRUE(robot::WaitFor([] { return !Frames(support::SaverTrace()).empty(); }, kWindowMs)) << support::SaverTrace();
+    const support::Frame last = Frames(support::SaverTrace()).back();
     EXPECT_EQ(640, last.width);
     EXPECT_EQ(480, last.height);
     EXPECT_GT(last.lit, 0u);
@@ -417,7 +393,7 @@ TEST(SaverFullScreen, AThreeDfxDriverDrawsInItsPanelAndKeepsRunning)
     EXPECT_LT(cursor.x, 640);
     EXPECT_LT(cursor.y, 480);
     EXPECT_TRUE(StaysRunning(saver.child, 500));
-    EXPECT_FALSE(TraceHas("mouse moved")) << Trace();
+    EXPECT_FALSE(TraceHas("mouse moved")) << support::SaverTrace();
 }
 
 void WriteDriver(const std::string& driver)
@@ -452,9 +428,9 @@ TEST(SaverFullScreen, ADriverThatFailsToLoadDrawsNothingCoversTheScreenAndStillC
         WriteDriver(row.driver);
         FullScreen saver;
         ASSERT_NE(nullptr, saver.window);
-        ASSERT_TRUE(robot::WaitFor([] { return TraceHas("frames stopped"); }, kWindowMs)) << Trace();
+        ASSERT_TRUE(robot::WaitFor([] { return TraceHas("frames stopped"); }, kWindowMs)) << support::SaverTrace();
         EXPECT_TRUE(StaysRunning(saver.child, 1000));
-        EXPECT_TRUE(Frames(Trace()).empty()) << Trace();
+        EXPECT_TRUE(Frames(support::SaverTrace()).empty()) << support::SaverTrace();
         ExpectCoversTheScreen(saver.window);
         robot::SendKey(saver.window, VK_SPACE);
         EXPECT_EQ(0u, robot::WaitExit(saver.child, kExitMs));
@@ -466,16 +442,16 @@ TEST(SaverFullScreen, ASecondSaverEndsAtOnceAndLeavesTheFlagSet)
 {
     FullScreen first;
     ASSERT_NE(nullptr, first.window);
-    ASSERT_TRUE(TraceHas("SPI_SCREENSAVERRUNNING 1: set")) << Trace();
-    robot::Child second = robot::Start("\"" + SaverPath() + "\" /s", TraceEnvironment());
+    ASSERT_TRUE(TraceHas("SPI_SCREENSAVERRUNNING 1: set")) << support::SaverTrace();
+    robot::Child second = robot::Start("\"" + SaverPath() + "\" /s", support::SaverTraceEnvironment());
     EXPECT_EQ(0u, robot::WaitExit(second, kExitMs));
     robot::Finish(second);
-    EXPECT_TRUE(TraceHas("another full-screen saver runs; this one ends")) << Trace();
+    EXPECT_TRUE(TraceHas("another full-screen saver runs; this one ends")) << support::SaverTrace();
     EXPECT_TRUE(StaysRunning(first.child));
     BOOL running = 77;
     ASSERT_TRUE(SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0));
     EXPECT_EQ(TRUE, running);
-    EXPECT_FALSE(TraceHas("SPI_SCREENSAVERRUNNING 0")) << Trace();
+    EXPECT_FALSE(TraceHas("SPI_SCREENSAVERRUNNING 0")) << support::SaverTrace();
     robot::SendKey(first.window, VK_SPACE);
     EXPECT_EQ(0u, robot::WaitExit(first.child, kExitMs));
 }
@@ -512,7 +488,7 @@ TEST(SaverFullScreen, SystemCommandsWhileRunning)
     // The system's own request to start a saver does nothing.
     PostMessageA(saver.window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
     EXPECT_TRUE(StaysRunning(saver.child));
-    EXPECT_TRUE(TraceHas("SC_SCREENSAVE ignored")) << Trace();
+    EXPECT_TRUE(TraceHas("SC_SCREENSAVE ignored")) << support::SaverTrace();
     EXPECT_EQ(1u, robot::TopWindows(saver.child.id).size());
     // A plain close is refused; the system menu's close is the saver's own.
     PostMessageA(saver.window, WM_CLOSE, 0, 0);
@@ -665,8 +641,8 @@ TEST(SaverPasswordChange, HandsTheChangeToTheSystem)
     // returns at once; Windows 9x shows its password dialog.
     robot::Child child = StartSaver("/a");
     EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
-    EXPECT_TRUE(TraceHas("mode=smPasswordChange")) << Trace();
-    EXPECT_TRUE(TraceHas("PwdChangePasswordA: ")) << Trace();
+    EXPECT_TRUE(TraceHas("mode=smPasswordChange")) << support::SaverTrace();
+    EXPECT_TRUE(TraceHas("PwdChangePasswordA: ")) << support::SaverTrace();
     EXPECT_TRUE(robot::TopWindows(child.id).empty());
     robot::Finish(child);
 }
@@ -684,7 +660,7 @@ TEST(SaverPreview, LumidexThatCannotBeFoundIsReported)
     EXPECT_EQ("Could not find LumiDex for preview", second.text);
     robot::Press(second.window, IDOK);
     EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));
-    EXPECT_FALSE(TraceHas("TSaverForm")) << Trace();
+    EXPECT_FALSE(TraceHas("TSaverForm")) << support::SaverTrace();
     robot::Finish(child);
 }
 

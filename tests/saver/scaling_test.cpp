@@ -21,29 +21,6 @@ const char* const kKey = "Software\\GlimMex\\orbelle";
 
 const bool gAware = SetProcessDPIAware() != FALSE;
 
-std::string TracePath()
-{
-    return support::TempDirectory() + "orbelle-trace.txt";
-}
-
-std::string Trace()
-{
-    std::vector<std::uint8_t> bytes = support::ReadBytes(TracePath());
-    return std::string(bytes.begin(), bytes.end());
-}
-
-std::vector<std::string> TraceEnvironment()
-{
-    std::vector<std::string> entries;
-    char* block = GetEnvironmentStringsA();
-    for (const char* p = block; *p; p += lstrlenA(p) + 1)
-        if (_strnicmp(p, "ORBELLE_TRACE=", 14) != 0)
-            entries.push_back(p);
-    FreeEnvironmentStringsA(block);
-    entries.push_back("ORBELLE_TRACE=" + TracePath());
-    return entries;
-}
-
 int ScreenDpi()
 {
     HDC screen = GetDC(nullptr);
@@ -67,9 +44,9 @@ TEST(SaverAt144Dpi, FullScreenDrawsEveryPhysicalPixelSharply)
     ASSERT_EQ(144, ScreenDpi());
     DWORD off = 0;
     RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "UseImage", REG_DWORD, &off, sizeof off); // rings only
-    DeleteFileA(TracePath().c_str());
+    DeleteFileA(support::SaverTracePath().c_str());
     robot::MoveMouse({500, 400});
-    robot::Child child = robot::Start("\"" + support::WinPath(ORBELLE_SAVER) + "\" /s", TraceEnvironment());
+    robot::Child child = robot::Start("\"" + support::WinPath(ORBELLE_SAVER) + "\" /s", support::SaverTraceEnvironment());
     HWND window = robot::WaitForWindow("TSaverForm", nullptr, kWindowMs, child.id);
     ASSERT_NE(nullptr, window);
     robot::Settle(child, 700);
@@ -83,11 +60,11 @@ TEST(SaverAt144Dpi, FullScreenDrawsEveryPhysicalPixelSharply)
     EXPECT_EQ(1024, client.right);
     EXPECT_EQ(768, client.bottom);
     ASSERT_TRUE(robot::ShowsMovingPicture(window, kWindowMs));
-    std::vector<support::Frame> frames = support::Frames(Trace());
-    ASSERT_FALSE(frames.empty()) << Trace();
+    std::vector<support::Frame> frames = support::Frames(support::SaverTrace());
+    ASSERT_FALSE(frames.empty()) << support::SaverTrace();
     EXPECT_EQ(1024, frames.back().width);
     EXPECT_EQ(768, frames.back().height);
-    EXPECT_NE(std::string::npos, Trace().find("OpenGL ready, 1024x768, scene 1024x768 at 0,0")) << Trace();
+    EXPECT_NE(std::string::npos, support::SaverTrace().find("OpenGL ready, 1024x768, scene 1024x768 at 0,0")) << support::SaverTrace();
 
     // The middle 300 x 300 of a monochrome frame: black and white only.
     std::vector<unsigned char> crop = robot::ScreenRgb(362, 234, 300, 300);

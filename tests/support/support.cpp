@@ -43,6 +43,29 @@ bool FileExists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::string SaverTracePath()
+{
+    return TempDirectory() + "orbelle-trace.txt";
+}
+
+std::string SaverTrace()
+{
+    std::vector<std::uint8_t> bytes = ReadBytes(SaverTracePath());
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::vector<std::string> SaverTraceEnvironment()
+{
+    std::vector<std::string> entries;
+    char* block = GetEnvironmentStringsA();
+    for (const char* p = block; *p; p += lstrlenA(p) + 1)
+        if (_strnicmp(p, "ORBELLE_TRACE=", 14) != 0)
+            entries.push_back(p);
+    FreeEnvironmentStringsA(block);
+    entries.push_back("ORBELLE_TRACE=" + SaverTracePath());
+    return entries;
+}
+
 std::vector<ProcessEntry> Processes()
 {
     std::vector<ProcessEntry> processes;

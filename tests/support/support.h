@@ -43,6 +43,12 @@ template <typename Predicate> bool PumpUntil(Predicate predicate, DWORD timeoutM
     }
 }
 
+// The saver's trace file (ORBELLE_TRACE) in the temporary folder, its text,
+// and this process's environment with the trace switched on to that file.
+std::string SaverTracePath();
+std::string SaverTrace();
+std::vector<std::string> SaverTraceEnvironment();
+
 // The processes running in the prefix, as the system lists them.
 struct ProcessEntry {
     DWORD id;
