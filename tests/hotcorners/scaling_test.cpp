@@ -24,22 +24,6 @@ const bool gAware = SetProcessDPIAware() != FALSE;
 const CLSID kExtension = {0x9CB48109, 0xE0FC, 0x11D0, {0x8E, 0x0C, 0xC5, 0x25, 0x23, 0x88, 0x6C, 0x3B}};
 using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 
-int ScreenDpi()
-{
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
-
-std::string Joined(const std::vector<std::string>& texts)
-{
-    std::string all;
-    for (const std::string& text : texts)
-        all += "\n  " + text;
-    return all;
-}
-
 BOOL CALLBACK CollectPage(HPROPSHEETPAGE page, LPARAM pages)
 {
     reinterpret_cast<std::vector<HPROPSHEETPAGE>*>(pages)->push_back(page);
@@ -49,7 +33,7 @@ BOOL CALLBACK CollectPage(HPROPSHEETPAGE page, LPARAM pages)
 TEST(HotCornersAt144Dpi, ThePagesTextsFitInADpiAwareHost)
 {
     ASSERT_TRUE(gAware);
-    ASSERT_EQ(144, ScreenDpi());
+    ASSERT_EQ(144, robot::ScreenDpi());
     const std::string module = hc::InstallModule();
     CoInitialize(nullptr);
     HMODULE library = LoadLibraryA(module.c_str());
@@ -80,7 +64,7 @@ TEST(HotCornersAt144Dpi, ThePagesTextsFitInADpiAwareHost)
     ASSERT_NE(nullptr, page);
     hc::PumpFor(700);
     std::vector<std::string> clipped = robot::TextsThatDoNotFit(page, "MS Sans Serif", 8);
-    EXPECT_TRUE(clipped.empty()) << Joined(clipped);
+    EXPECT_TRUE(clipped.empty()) << robot::Lines(clipped);
     robot::WindowShot(sheet, support::ArtifactPath("hotcorners-page-144dpi.png"));
     PropSheet_PressButton(sheet, PSBTN_CANCEL);
     hc::PumpUntil([&] { return PropSheet_GetCurrentPageHwnd(sheet) == nullptr; }, kWaitMs);
@@ -94,14 +78,14 @@ TEST(HotCornersAt144Dpi, ThePagesTextsFitInADpiAwareHost)
 
 TEST(HotCornersAt144Dpi, TheSettingsDialogsTextsFit)
 {
-    ASSERT_EQ(144, ScreenDpi());
+    ASSERT_EQ(144, robot::ScreenDpi());
     const std::string module = hc::InstallModule();
     robot::Child child = StartEntry(module, "RunDialog");
     HWND dialog = WaitForSettings(child);
     ASSERT_NE(nullptr, dialog);
     robot::Settle(child);
     std::vector<std::string> clipped = robot::TextsThatDoNotFit(dialog, "MS Sans Serif", 8);
-    EXPECT_TRUE(clipped.empty()) << Joined(clipped);
+    EXPECT_TRUE(clipped.empty()) << robot::Lines(clipped);
     robot::WindowShot(dialog, support::ArtifactPath("hotcorners-144dpi.png"));
     robot::Press(dialog, IDCANCEL);
     EXPECT_EQ(0u, robot::WaitExit(child, kWaitMs));

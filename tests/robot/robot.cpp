@@ -534,4 +534,20 @@ bool WindowShot(HWND window, const std::string& pngPath)
     return ok && WritePng(pngPath, rect.right, rect.bottom, rgb);
 }
 
+int ScreenDpi()
+{
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+std::string Lines(const std::vector<std::string>& texts)
+{
+    std::string all;
+    for (const std::string& text : texts)
+        all += "\n  " + text;
+    return all;
+}
+
 } // namespace robot

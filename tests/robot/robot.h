@@ -52,6 +52,10 @@ std::vector<std::string> StaticTexts(HWND dialog);
 // it), each with the control's id. A caller that checks a scaled display
 // must be DPI-aware itself.
 std::vector<std::string> TextsThatDoNotFit(HWND dialog, const char* face, int points);
+// The screen's dots per inch, as this process sees them.
+int ScreenDpi();
+// Texts one to a line, each indented, for a failure message.
+std::string Lines(const std::vector<std::string>& texts);
 
 // Presses a button as a click would (BM_CLICK), checks and unchecks
 // automatic check boxes included.

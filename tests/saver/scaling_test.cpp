@@ -21,18 +21,10 @@ const char* const kKey = "Software\\GlimMex\\orbelle";
 
 const bool gAware = SetProcessDPIAware() != FALSE;
 
-int ScreenDpi()
-{
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
-
 TEST(SaverAt144Dpi, TheTestBenchScalesTheDisplay)
 {
     ASSERT_TRUE(gAware);
-    EXPECT_EQ(144, ScreenDpi());
+    EXPECT_EQ(144, robot::ScreenDpi());
     EXPECT_EQ(1024, GetSystemMetrics(SM_CXSCREEN)) << "the physical screen";
     EXPECT_EQ(768, GetSystemMetrics(SM_CYSCREEN));
 }
@@ -41,7 +33,7 @@ TEST(SaverAt144Dpi, TheTestBenchScalesTheDisplay)
 // hold the in-between greys of its interpolated white lines.
 TEST(SaverAt144Dpi, FullScreenDrawsEveryPhysicalPixelSharply)
 {
-    ASSERT_EQ(144, ScreenDpi());
+    ASSERT_EQ(144, robot::ScreenDpi());
     DWORD off = 0;
     RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "UseImage", REG_DWORD, &off, sizeof off); // rings only
     DeleteFileA(support::SaverTracePath().c_str());
@@ -89,20 +81,12 @@ TEST(SaverAt144Dpi, FullScreenDrawsEveryPhysicalPixelSharply)
     robot::Finish(child);
 }
 
-std::string Joined(const std::vector<std::string>& texts)
-{
-    std::string all;
-    for (const std::string& text : texts)
-        all += "\n  " + text;
-    return all;
-}
-
 // Both pages of the configuration dialog: every text inside its control at
 // 8 points and 144 dpi. The one-time driver hint opens the "Driver" page,
 // a later opening the "General" one.
 TEST(SaverAt144Dpi, TheConfigurationDialogsTextsFitOnBothPages)
 {
-    ASSERT_EQ(144, ScreenDpi());
+    ASSERT_EQ(144, robot::ScreenDpi());
     struct Row {
         const char* page;
         DWORD told; // the hint shown before
@@ -122,7 +106,7 @@ TEST(SaverAt144Dpi, TheConfigurationDialogsTextsFitOnBothPages)
         }
         robot::Settle(child, 700);
         std::vector<std::string> clipped = robot::TextsThatDoNotFit(dialog, "MS Sans Serif", 8);
-        EXPECT_TRUE(clipped.empty()) << Joined(clipped);
+        EXPECT_TRUE(clipped.empty()) << robot::Lines(clipped);
         robot::WindowShot(dialog, support::ArtifactPath(row.shot));
         robot::Press(dialog, IDCANCEL);
         EXPECT_EQ(0u, robot::WaitExit(child, kExitMs));

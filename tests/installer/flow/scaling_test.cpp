@@ -18,29 +18,13 @@ const DWORD kWindowMs = 30000;
 const DWORD kExitMs = 60000;
 const bool gAware = SetProcessDPIAware() != FALSE;
 
-int ScreenDpi()
-{
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
-
-std::string Joined(const std::vector<std::string>& texts)
-{
-    std::string all;
-    for (const std::string& text : texts)
-        all += "\n  " + text;
-    return all;
-}
-
 // The backdrop over the physical work area, its gradient down to the last
 // row; the preliminary dialog grown with its font, every text inside its
 // control.
 TEST(InstallerAt144Dpi, TheBackdropCoversThePhysicalWorkAreaAndTheDialogsTextsFit)
 {
     ASSERT_TRUE(gAware);
-    ASSERT_EQ(144, ScreenDpi());
+    ASSERT_EQ(144, robot::ScreenDpi());
     robot::Child child = robot::Start("\"" + support::WinPath(ORBELLE_SETUP) + "\"");
     HWND prelim = robot::WaitForDialog("Orbelle screen saver", kWindowMs, child.id);
     ASSERT_NE(nullptr, prelim);
@@ -64,7 +48,7 @@ TEST(InstallerAt144Dpi, TheBackdropCoversThePhysicalWorkAreaAndTheDialogsTextsFi
     GetClientRect(prelim, &client);
     EXPECT_GT(client.right, 199 * 2 * 5 / 4) << "199 dialog units wide, grown with the font";
     EXPECT_EQ(std::vector<std::string>{}, robot::TextsThatDoNotFit(prelim, "MS Sans Serif", 8))
-        << Joined(robot::TextsThatDoNotFit(prelim, "MS Sans Serif", 8));
+        << robot::Lines(robot::TextsThatDoNotFit(prelim, "MS Sans Serif", 8));
     robot::Settle(child);
     robot::Screenshot(support::ArtifactPath("prelim-144dpi.png"));
     robot::Press(prelim, IDCANCEL);
