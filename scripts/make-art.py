@@ -349,8 +349,10 @@ SERVICE_MARKS = {"hotcorners/art/mark-%s.bmp" % s: mark_picture(s)
 def write_service_art():
     os.makedirs(os.path.join(ROOT, "hotcorners/art"), exist_ok=True)
     write_ico(os.path.join(ROOT, "hotcorners/art/quadrix.ico"), corners)
+    # The service loads its tray icons at 16 x 16 only: a larger image
+    # would never be drawn.
     for name, shade in SERVICE_ICONS.items():
-        write_ico(os.path.join(ROOT, name), shade, sizes=(16, 32))
+        write_ico(os.path.join(ROOT, name), shade, sizes=(16,))
     for name, shade in SERVICE_MARKS.items():
         write_mark_bmp(os.path.join(ROOT, name), shade)
 

@@ -6,9 +6,10 @@ is ANDed with the mask, then the image's colour is XORed on top, so a pixel
 shows its colour where the mask is clear and the screen where the mask is
 set and the colour under it black. Later systems blend the 32-bit images by
 their alpha. For each icon this check wants 16-colour, 256-colour and 32-bit
-images at 16 x 16 and 32 x 32, and for every image it renders the mask-only
-picture over several backgrounds and compares it with its alpha rendering
-(its colours blended by the alpha of the 32-bit image of the same size):
+images at 16 x 16 and 32 x 32 (the tray icons at 16 x 16 alone), and for
+every image it renders the mask-only picture over several backgrounds and
+compares it with its alpha rendering (its colours blended by the alpha of
+the 32-bit image of the same size):
 no pixel may differ by more than half the contrast, which holds only where
 the mask is the alpha cut at one half and the colour under the mask is
 black. On average, each rendering must also stay close to the 32-bit
@@ -24,6 +25,8 @@ import sys
 
 BACKGROUNDS = [(0, 0, 0), (255, 255, 255), (0, 128, 128), (192, 192, 192)]
 SIZES = (16, 32)
+# The tray icons, which the service loads at 16 x 16 only.
+SMALL_ONLY = ("tray-",)
 DEPTHS = (4, 8, 32)
 # A pixel drawn through its mask is either its colour or the screen; where
 # the alpha lies between, the two renderings may differ by half the
@@ -157,7 +160,8 @@ def check(path, preview=None):
     except (ValueError, struct.error, IndexError) as e:
         return ["%s: %s" % (name, e)]
     found = {(i.size, i.bits): i for i in images}
-    for size in SIZES:
+    sizes = (16,) if name.startswith(SMALL_ONLY) else SIZES
+    for size in sizes:
         for bits in DEPTHS:
             if (size, bits) not in found:
                 faults.append("%s: no %d-bit image at %d x %d" % (name, bits, size, size))
