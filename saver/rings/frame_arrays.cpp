@@ -4,7 +4,6 @@ void FrameArrays::Clear()
 {
     positions_.clear();
     texCoords_.clear();
-    colours_.clear();
     indices_.clear();
     draws_.clear();
     runs_.clear();
@@ -53,14 +52,17 @@ void FrameArrays::AddToRuns(const FrameDraw& draw)
 {
     if (!runs_.empty()) {
         FrameRun& last = runs_.back();
-        if (last.primitive == draw.primitive && last.texture == draw.texture) {
+        const RgbaColour& a = last.colour;
+        const RgbaColour& b = draw.colour;
+        if (last.primitive == draw.primitive && last.texture == draw.texture && a.r == b.r &&
+            a.g == b.g && a.b == b.b && a.a == b.a) {
             ++last.draws;
             last.indexCount += draw.indexCount;
             return;
         }
     }
     runs_.push_back({draw.primitive, draws_.size() - 1, 1, draw.firstIndex, draw.indexCount,
-                     draw.texture});
+                     draw.colour, draw.texture});
 }
 
 void FrameArrays::End()
@@ -93,10 +95,16 @@ void FrameArrays::Vertex(double x, double y, double z)
 {
     if (!open_)
         return;
-    positions_.insert(positions_.end(),
-                      {static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)});
-    texCoords_.insert(texCoords_.end(), {s_, t_});
-    colours_.insert(colours_.end(), {colour_.r, colour_.g, colour_.b, colour_.a});
+    // One element at a time: the common case is a store, where a range
+    // insert costs a general call per vertex.
+    if (texture_) {
+        texCoords_.resize(2 * VertexCount()); // the untextured ones before it
+        texCoords_.push_back(s_);
+        texCoords_.push_back(t_);
+    }
+    positions_.push_back(static_cast<float>(x));
+    positions_.push_back(static_cast<float>(y));
+    positions_.push_back(static_cast<float>(z));
 }
 
 void FrameArrays::Texture(bool on)

@@ -22,13 +22,14 @@ struct FrameDraw {
     bool texture;
 };
 
-// Consecutive shapes of one primitive and one texture state, drawn in one
-// call from the index list (their order kept, so blending gives the same
-// pixels). A run of one shape is drawn as that shape.
+// Consecutive shapes of one primitive, one colour and one texture state,
+// drawn in one call from the index list (their order kept, so blending
+// gives the same pixels). A run of one shape is drawn as that shape.
 struct FrameRun {
     Primitive primitive;
     std::size_t firstDraw, draws;
     std::size_t firstIndex, indexCount;
+    RgbaColour colour;
     bool texture;
 };
 
@@ -44,13 +45,13 @@ public:
     void Vertex(double x, double y, double z) override;
     void Texture(bool on) override;
 
-    // Per vertex: x, y, z (as floats: a driver keeps immediate mode's
-    // double vertices as floats too, so the pixels are the same); s, t (the
-    // texture coordinate current when the vertex came, as immediate mode
-    // keeps it); r, g, b, a (the shape's colour).
+    // Per vertex x, y, z, as floats: a driver keeps immediate mode's double
+    // vertices as floats too, so the pixels are the same.
     const std::vector<float>& Positions() const { return positions_; }
+    // Per vertex s, t: the texture coordinate current when the vertex came,
+    // as immediate mode keeps it; only vertices drawn with the texture on
+    // need one, so the list ends at the last of them.
     const std::vector<float>& TexCoords() const { return texCoords_; }
-    const std::vector<float>& Colours() const { return colours_; }
     const std::vector<std::uint32_t>& Indices() const { return indices_; }
     const std::vector<FrameDraw>& Draws() const { return draws_; }
     const std::vector<FrameRun>& Runs() const { return runs_; }
@@ -62,7 +63,6 @@ private:
 
     std::vector<float> positions_;
     std::vector<float> texCoords_;
-    std::vector<float> colours_;
     std::vector<std::uint32_t> indices_;
     std::vector<FrameDraw> draws_;
     std::vector<FrameRun> runs_;

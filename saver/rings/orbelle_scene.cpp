@@ -69,15 +69,12 @@ public:
     explicit ArrayReplay(const FrameArrays& frame) : frame_(frame)
     {
         sglVertexPointer(3, GL_FLOAT, 0, frame.Positions().data());
-        sglColorPointer(4, GL_FLOAT, 0, frame.Colours().data());
         sglTexCoordPointer(2, GL_FLOAT, 0, frame.TexCoords().data());
         sglEnableClientState(GL_VERTEX_ARRAY);
-        sglEnableClientState(GL_COLOR_ARRAY);
     }
     ~ArrayReplay()
     {
         SetTexturing(false);
-        sglDisableClientState(GL_COLOR_ARRAY);
         sglDisableClientState(GL_VERTEX_ARRAY);
     }
     ArrayReplay(const ArrayReplay&) = delete;
@@ -86,13 +83,12 @@ public:
     void Draw(const FrameRun& run)
     {
         SetTexturing(run.texture);
-        if (run.draws > 1) {
+        SetColour(run.colour);
+        if (run.draws > 1)
             sglDrawElements(PieceMode(run.primitive), static_cast<GLsizei>(run.indexCount),
                             GL_UNSIGNED_INT, frame_.Indices().data() + run.firstIndex);
-            colourKnown_ = false; // left undefined by a draw from a colour array
-            return;
-        }
-        DrawShape(frame_.Draws()[run.firstDraw]);
+        else
+            DrawShape(frame_.Draws()[run.firstDraw]);
     }
 
 private:
@@ -109,15 +105,17 @@ private:
             sglDisableClientState(GL_TEXTURE_COORD_ARRAY);
         }
     }
+    void SetColour(const RgbaColour& c)
+    {
+        if (colourKnown_ && c.r == colour_.r && c.g == colour_.g && c.b == colour_.b &&
+            c.a == colour_.a)
+            return;
+        sglColor4f(c.r, c.g, c.b, c.a);
+        colour_ = c;
+        colourKnown_ = true;
+    }
     void DrawShape(const FrameDraw& draw)
     {
-        const RgbaColour& c = draw.colour;
-        if (!colourKnown_ || c.r != colour_.r || c.g != colour_.g || c.b != colour_.b ||
-            c.a != colour_.a) {
-            sglColor4f(c.r, c.g, c.b, c.a);
-            colour_ = c;
-            colourKnown_ = true;
-        }
         const float* position = frame_.Positions().data() + 3 * draw.first;
         const float* tex = frame_.TexCoords().data() + 2 * draw.first;
         sglBegin(GlMode(draw.primitive));

@@ -51,12 +51,12 @@ TEST(FrameArrays, ShapesBecomeIndependentPieces)
     }
 }
 
-// Consecutive shapes of one primitive and texture state form one run, in
-// their order; a change of either starts a new one. Colours do not split
-// runs: each vertex carries its shape's colour.
+// Consecutive shapes of one primitive, colour and texture state form one
+// run, in their order; a change of any of them starts a new one.
 TEST(FrameArrays, RunsKeepTheWalksOrder)
 {
     FrameArrays frame;
+    Shape(frame, Primitive::LineStrip, 3, kWhite);
     Shape(frame, Primitive::LineStrip, 3, kWhite);
     Shape(frame, Primitive::LineStrip, 3, kRed);
     frame.Texture(true);
@@ -68,11 +68,16 @@ TEST(FrameArrays, RunsKeepTheWalksOrder)
     Shape(frame, Primitive::LineStrip, 2, kWhite);
 
     const std::vector<FrameRun>& runs = frame.Runs();
-    ASSERT_EQ(5u, runs.size());
-    const struct { Primitive primitive; std::size_t draws, indices; bool texture; } expected[] = {
-        {Primitive::LineStrip, 2, 8, false}, {Primitive::Quads, 1, 4, true},
-        {Primitive::LineStrip, 1, 2, false}, {Primitive::TriangleFan, 1, 3, false},
-        {Primitive::LineStrip, 1, 2, false},
+    ASSERT_EQ(6u, runs.size());
+    const struct {
+        Primitive primitive;
+        std::size_t draws, indices;
+        float green;
+        bool texture;
+    } expected[] = {
+        {Primitive::LineStrip, 2, 8, 1, false},   {Primitive::LineStrip, 1, 4, 0, false},
+        {Primitive::Quads, 1, 4, 1, true},        {Primitive::LineStrip, 1, 2, 1, false},
+        {Primitive::TriangleFan, 1, 3, 0, false}, {Primitive::LineStrip, 1, 2, 1, false},
     };
     std::size_t index = 0;
     for (std::size_t i = 0; i < runs.size(); ++i) {
@@ -80,16 +85,19 @@ TEST(FrameArrays, RunsKeepTheWalksOrder)
         EXPECT_EQ(expected[i].primitive, runs[i].primitive);
         EXPECT_EQ(expected[i].draws, runs[i].draws);
         EXPECT_EQ(expected[i].indices, runs[i].indexCount);
+        EXPECT_EQ(expected[i].green, runs[i].colour.g);
         EXPECT_EQ(expected[i].texture, runs[i].texture);
         EXPECT_EQ(index, runs[i].firstIndex);
         index += runs[i].indexCount;
     }
-    ASSERT_EQ(17u, frame.VertexCount());
-    // The second strip's vertices carry red; the quad's the texture coordinate.
-    EXPECT_EQ(0.0f, frame.Colours()[4 * 3 + 1]);
-    EXPECT_EQ(0.5f, frame.Colours()[4 * 3 + 3]);
-    EXPECT_EQ(0.75f, frame.TexCoords()[2 * 6 + 1]);
+    ASSERT_EQ(20u, frame.VertexCount());
+    EXPECT_EQ(0.5f, runs[1].colour.a);
     EXPECT_EQ(2.0f, frame.Positions()[3 * 1 + 1]);
+    // The quad's vertices carry the texture coordinate; the list ends with
+    // them, the untextured vertices before them holding a place.
+    EXPECT_EQ(0.75f, frame.TexCoords()[2 * 9 + 1]);
+    EXPECT_EQ(0.25f, frame.TexCoords()[2 * 12]);
+    EXPECT_EQ(2u * 13, frame.TexCoords().size());
 }
 
 // Vertices outside Begin and End, and an End with no Begin, are dropped as
