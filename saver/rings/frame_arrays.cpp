@@ -52,10 +52,8 @@ void FrameArrays::AddToRuns(const FrameDraw& draw)
 {
     if (!runs_.empty()) {
         FrameRun& last = runs_.back();
-        const RgbaColour& a = last.colour;
-        const RgbaColour& b = draw.colour;
-        if (last.primitive == draw.primitive && last.texture == draw.texture && a.r == b.r &&
-            a.g == b.g && a.b == b.b && a.a == b.a) {
+        if (last.primitive == draw.primitive && last.texture == draw.texture &&
+            SameColour(last.colour, draw.colour)) {
             ++last.draws;
             last.indexCount += draw.indexCount;
             return;

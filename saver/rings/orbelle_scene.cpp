@@ -107,8 +107,7 @@ private:
     }
     void SetColour(const RgbaColour& c)
     {
-        if (colourKnown_ && c.r == colour_.r && c.g == colour_.g && c.b == colour_.b &&
-            c.a == colour_.a)
+        if (colourKnown_ && SameColour(c, colour_))
             return;
         sglColor4f(c.r, c.g, c.b, c.a);
         colour_ = c;
@@ -116,12 +115,15 @@ private:
     }
     void DrawShape(const FrameDraw& draw)
     {
-        const float* position = frame_.Positions().data() + 3 * draw.first;
-        const float* tex = frame_.TexCoords().data() + 2 * draw.first;
+        // Texture coordinates exist only for textured vertices.
+        const float* position = &frame_.Positions()[3 * draw.first];
+        const float* tex = draw.texture ? &frame_.TexCoords()[2 * draw.first] : nullptr;
         sglBegin(GlMode(draw.primitive));
-        for (std::size_t i = 0; i < draw.count; ++i, position += 3, tex += 2) {
-            if (draw.texture)
+        for (std::size_t i = 0; i < draw.count; ++i, position += 3) {
+            if (tex) {
                 sglTexCoord2f(tex[0], tex[1]);
+                tex += 2;
+            }
             sglVertex3f(position[0], position[1], position[2]);
         }
         sglEnd();

@@ -87,6 +87,10 @@ float LevelAlpha(int level, int maxLevel);
 struct RgbaColour {
     float r, g, b, a;
 };
+inline bool SameColour(const RgbaColour& x, const RgbaColour& y)
+{
+    return x.r == y.r && x.g == y.g && x.b == y.b && x.a == y.a;
+}
 struct RingLook {
     bool drawFill;
     RgbaColour fill;
