@@ -158,8 +158,13 @@ int TiltIndex(double angle)
     double scaled = kTiltSteps * angle * 0.5 * (1 / kPi);
     if (!std::isfinite(scaled))
         return 0;
+    // The motion keeps angles within a turn: no remainder to take, which
+    // would be a call into the runtime for every ring of every frame.
+    double j = std::trunc(scaled);
+    if (j >= 0 && j < kTiltSteps)
+        return static_cast<int>(j);
     // A remainder, not a loop: an angle of many turns costs no more.
-    double j = std::fmod(std::trunc(scaled), static_cast<double>(kTiltSteps));
+    j = std::fmod(j, static_cast<double>(kTiltSteps));
     int index = static_cast<int>(j);
     if (index < 0)
         index += kTiltSteps;
@@ -205,20 +210,24 @@ float LevelAlpha(int level, int maxLevel)
 RingLook RingLookOf(const RingTree& tree, int index, const LookOptions& options)
 {
     RingLook look{};
-    int level = RingDepth(index) - 1;
-    double hue = (tree.centre[index] + 1.0) * 0.5;
-    float alpha = LevelAlpha(level, MaxLevel(tree));
-
     look.drawLogo = options.useImage && index == kLogoRing && index < tree.ringCount;
     look.logo = {1, 1, 1, options.monochrome ? 1.0f : 0.7f};
 
     look.drawFill = !options.monochrome && index != 0;
+    if (options.monochrome) {
+        // Neither the fill nor a hue is drawn: every ring of every frame
+        // would pay for two colour conversions it never shows.
+        look.fill = {1, 1, 1, 0};
+        look.outline = {1, 1, 1, 1};
+        return look;
+    }
+    int level = RingDepth(index) - 1;
+    double hue = (tree.centre[index] + 1.0) * 0.5;
+    float alpha = LevelAlpha(level, MaxLevel(tree));
     Rgb fill = HsvToRgb(hue, 0.5);
     look.fill = {fill.r, fill.g, fill.b, look.drawLogo ? alpha * 0.95f : alpha};
 
-    if (options.monochrome) {
-        look.outline = {1, 1, 1, 1};
-    } else if (index == 0) {
+    if (index == 0) {
         look.outline = {0.5f, 0.5f, 0.5f, options.flat ? 0.6f : 0.5f};
     } else {
         Rgb rim = HsvToRgb(hue, 0.7);
