@@ -201,10 +201,14 @@ TEST(Hostile, KilledSettingsDialogsLeaveRoomForTheNext)
         return std::string(c, picker::kCorners);
     };
     auto running = [&] { return IsWindowEnabled(picker) != FALSE; };
+    // A corner change saved elsewhere and announced reaches the picker.
+    auto changeHeard = [&](const std::string& text) {
+        hc::SetCornerCodes(text.c_str());
+        EXPECT_EQ(0u, hc::Probe("changed"));
+        EXPECT_TRUE(robot::WaitFor([&] { return codes() == text; }, kWaitMs)) << codes();
+    };
     EXPECT_TRUE(robot::WaitFor(running, kWaitMs));
-    hc::SetCornerCodes("NNN-");
-    EXPECT_EQ(0u, hc::Probe("changed"));
-    EXPECT_TRUE(robot::WaitFor([&] { return codes() == "NNN-"; }, kWaitMs)) << codes();
+    changeHeard("NNN-");
 
     // The service's end and a new start reach the dialog; the new service
     // hears the next change.
@@ -216,9 +220,7 @@ TEST(Hostile, KilledSettingsDialogsLeaveRoomForTheNext)
     HWND window = hc::WaitForService(hc::kStartTimeout);
     ASSERT_NE(nullptr, window);
     EXPECT_TRUE(robot::WaitFor(running, kWaitMs)) << "heard the start";
-    hc::SetCornerCodes("-N--");
-    EXPECT_EQ(0u, hc::Probe("changed"));
-    EXPECT_TRUE(robot::WaitFor([&] { return codes() == "-N--"; }, kWaitMs)) << codes();
+    changeHeard("-N--");
     ASSERT_TRUE(hc::PointerTo(kNeverCorner));
     EXPECT_TRUE(WaitForState(window, kStateSuppressed)) << "the new service took the change";
     ASSERT_TRUE(hc::PointerTo(kMiddle));
