@@ -1,7 +1,8 @@
 #include "text.h"
 
+#include "format.h"
+
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 bool CopyText(char* dst, std::size_t size, const char* src)
@@ -27,26 +28,7 @@ bool AppendText(char* dst, std::size_t size, const char* src)
 
 bool FormatTextV(char* dst, std::size_t size, const char* format, va_list args)
 {
-    if (size == 0)
-        return false;
-#if defined(_WIN32)
-    // The system's formatter, not the C99 one of the compiler's runtime: that
-    // would add some 20 KB to every program. It writes no terminator when the
-    // text fills or overflows the buffer (and then returns size or -1).
-    int written = _vsnprintf(dst, size, format, args);
-    if (written < 0 || static_cast<std::size_t>(written) >= size) {
-        dst[size - 1] = '\0';
-        return false;
-    }
-    return true;
-#else
-    int written = std::vsnprintf(dst, size, format, args);
-    if (written < 0) {
-        dst[0] = '\0';
-        return false;
-    }
-    return static_cast<std::size_t>(written) < size;
-#endif
+    return FormatBounded(dst, size, format, args);
 }
 
 bool FormatText(char* dst, std::size_t size, const char* format, ...)

@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
+#include "common/decimal.h"
 #include "common/paths.h"
 #include "common/text.h"
 
@@ -148,16 +147,14 @@ bool ParseDecimal(const char* text, char separator, double* value)
     separator = NumberSeparator(separator);
     if (!text || std::strlen(text) >= kSettingTextSize || !IsDecimalText(text, separator))
         return false;
-    // The C runtime reads '.' whatever the user's locale is.
+    // The separator becomes '.', whatever the user's locale is.
     char copy[kSettingTextSize];
     CopyText(copy, sizeof copy, text);
     for (char* p = copy; *p; ++p)
         if (*p == separator)
             *p = '.';
-    // The text is plain decimal by now, so the C runtime's own atof reads
-    // it; strtod would bring mingw's own reader of every C99 form along.
-    double parsed = std::atof(copy);
-    if (!std::isfinite(parsed))
+    double parsed;
+    if (!ReadDecimal(copy, &parsed))
         return false;
     *value = parsed;
     return true;
@@ -166,7 +163,7 @@ bool ParseDecimal(const char* text, char separator, double* value)
 bool FormatDecimal(char* out, std::size_t size, double value, char separator)
 {
     separator = NumberSeparator(separator);
-    if (!FormatText(out, size, "%.15g", value))
+    if (!WriteDecimal(out, size, value, 15))
         return false;
     for (char* p = out; *p; ++p)
         if (*p == '.')

@@ -1,7 +1,8 @@
 #include "saver/rings/orbelle_scene.h"
 
-#include <ctime>
 #include <new>
+
+#include "common/clock.h"
 
 #include "saver/config/registry.h"
 #include "saver/framework/control.h"
@@ -361,5 +362,5 @@ void TOrbelleScene::UploadLogo()
 TScrScene* CreateScrScene(TScrMode kind)
 {
     // Seeded with the time in seconds: every run draws a new tree.
-    return new (std::nothrow) TOrbelleScene(kind, static_cast<std::uint32_t>(std::time(nullptr)));
+    return new (std::nothrow) TOrbelleScene(kind, SecondsSince1970());
 }

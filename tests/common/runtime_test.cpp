@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "robot.h"
 #include "support.h"
@@ -11,7 +13,7 @@ namespace {
 
 const DWORD kWaitMs = 20000;
 
-robot::Child StartProbe(const char* edge)
+robot::Child StartProbe(const std::string& edge)
 {
     return robot::Start("\"" + support::WinPath(RUNTIME_PROBE) + "\" " + edge);
 }
@@ -35,6 +37,61 @@ TEST(ProductRuntime, PassingALengthLimitEndsTheProgramWithAMessage)
     DWORD code = robot::WaitExit(probe, kWaitMs);
     EXPECT_NE(STILL_ACTIVE, code);
     EXPECT_NE(4u, code) << "the program went on after the limit";
+    robot::Finish(probe);
+}
+
+TEST(ProductRuntime, StaticObjectsAreMadeBeforeWinMainInTheirOrder)
+{
+    robot::Child probe = StartProbe("statics");
+    EXPECT_EQ(0u, robot::WaitExit(probe, kWaitMs));
+    robot::Finish(probe);
+}
+
+TEST(ProductRuntime, StaticObjectsAreDestroyedWhenWinMainReturns)
+{
+    std::string witness = support::TempDirectory() + "runtime-exit.txt";
+    DeleteFileA(witness.c_str());
+    robot::Child probe = StartProbe("exit " + witness);
+    EXPECT_EQ(0u, robot::WaitExit(probe, kWaitMs));
+    robot::Finish(probe);
+    std::vector<std::uint8_t> text = support::ReadBytes(witness);
+    EXPECT_EQ("gone\n", std::string(text.begin(), text.end()));
+}
+
+// WinMain gets what follows the program's name and the blanks after it,
+// however the name was written (the saver and the helper read the whole
+// line themselves; the start-up must still not cut into the arguments).
+TEST(ProductRuntime, WinMainGetsTheArgumentsAfterTheProgramsName)
+{
+    std::string file = support::TempDirectory() + "runtime-args.txt";
+    std::string probe = support::WinPath(RUNTIME_PROBE);
+    struct Case {
+        std::string name; // how the command line names the program
+        std::string tail; // what follows "arguments FILE"
+    } cases[] = {
+        {"\"" + probe + "\"", " /s"},
+        {"\"" + probe + "\"", "   \"a b\"  /c:1234"},
+        {probe, " /p 66"},
+        {"\"" + probe + "\"\t ", " tab and blank before"},
+        {"\"" + probe + "\"", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name + c.tail);
+        DeleteFileA(file.c_str());
+        robot::Child child = robot::Start(c.name + " arguments " + file + c.tail);
+        EXPECT_EQ(0u, robot::WaitExit(child, kWaitMs));
+        robot::Finish(child);
+        std::vector<std::uint8_t> text = support::ReadBytes(file);
+        std::string got(text.begin(), text.end());
+        std::string expected = "[arguments " + file + c.tail + "]";
+        EXPECT_EQ(expected, got.substr(0, got.find(']') + 1));
+    }
+}
+
+TEST(ProductRuntime, MathsGiveTheLibrarysAnswers)
+{
+    robot::Child probe = StartProbe("maths");
+    EXPECT_EQ(0u, robot::WaitExit(probe, kWaitMs));
     robot::Finish(probe);
 }
 
