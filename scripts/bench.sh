@@ -69,3 +69,6 @@ for run in 1 2 3; do
   "$root/scripts/wine-exec.sh" "$root/build/i686/install_bench.exe" "$root/build/i686/orbelle-setup.exe"
 done
 python3 "$root/scripts/sizes.py" "$root/build/i686"
+# The i486 build beside a Pentium Pro build of the same sources, and the
+# sizes before the programs ran on a 486 and now.
+"$root/scripts/bench-i486.sh" "${1:-0.6}"
