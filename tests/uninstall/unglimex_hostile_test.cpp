@@ -522,8 +522,9 @@ TEST_F(Hostile, AStoppedCloneLeavesTheHelperToTheNextStart)
     EXPECT_TRUE(support::FileExists(ProgramPath()));
     // The stopped clone's copy is no longer in use and went at once.
     for (const std::string& name : watch.Stop()) {
-        if (_strnicmp(name.c_str(), "Ung", 3) == 0)
+        if (_strnicmp(name.c_str(), "Ung", 3) == 0) {
             EXPECT_FALSE(support::FileExists(support::TempDirectory() + name)) << name;
+        }
     }
 
     RestartWindows();
