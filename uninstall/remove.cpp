@@ -21,6 +21,14 @@ struct RemovalRun {
     DoneList Done = {nullptr};
 };
 
+// One removal at a time, its self-removal included: two at once would each
+// report the other's work as their own failure, and one that ends while
+// another waits at a box would leave the program behind for good.
+constexpr char kRemovalMutexName[] = "UnglimexRemovalMutex";
+// Long enough for a removal that asks nothing more to end; one that waits
+// for its user is not waited for.
+constexpr DWORD kRemovalWaitMs = 20000;
+
 constexpr char kCleanupPrefix[] = "_cmd";
 constexpr char kEndPrefix[] = "_end";
 
@@ -255,6 +263,13 @@ void DoRemoval(RemovalRun* run)
 
 void RemoveToken(const char* token)
 {
+    KernelHandle removal(CreateMutexA(nullptr, FALSE, kRemovalMutexName));
+    HeldMutex held(removal.Get(), kRemovalWaitMs);
+    if (!held) {
+        ShowMessage(kUninstallError, MB_OK | MB_ICONERROR, "%s",
+                    "Another removal is running. Please try again when it has finished.");
+        return;
+    }
     RemovalRun run;
     run.Token = token;
     LONG result = OpenDatabase(KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &run.Database);

@@ -49,8 +49,16 @@ public:
                                          FILE_FLAG_DELETE_ON_CLOSE, nullptr));
         return static_cast<bool>(deleteOnClose_);
     }
-    // The clone runs: the file goes when it ends.
-    void HandOver() { handedOver_ = true; }
+    // The clone runs: the file goes when it ends. The Windows 95 family
+    // knows no deletion on close: there it goes when Windows next starts.
+    void HandOver()
+    {
+        handedOver_ = true;
+        if (IsWindows95Family())
+            DeleteAtRestart(path_);
+    }
+    // The clone ended before it took over: the file is this process's again.
+    void TakeBack() { handedOver_ = false; }
 
 private:
     char path_[kPathSize];
@@ -94,22 +102,32 @@ KernelHandle StartClone(const char* clonePath, HANDLE self, const char* ownPath)
     return KernelHandle(clone.hProcess);
 }
 
-} // namespace
-
-void RemoveSelf()
+// The files stay for now: the system deletes them when Windows next starts.
+// Says so, since the program is still there until then.
+void LeaveToRestart(const char* ownPath)
 {
-    char ownPath[kPathSize];
-    OwnPath(ownPath, sizeof ownPath);
+    if (DeleteAtRestart(ownPath))
+        ShowMessage("Uninstall", MB_OK, "%s will be deleted when Windows restarts.", ownPath);
+    else
+        ReportError(kUnglimexError, GetLastError(),
+                    "Problem deleting %s when Windows restarts\r\n", ownPath);
+}
+
+// Copies the program and starts the copy to delete it once this process has
+// ended. True when the clone took over (or will, having no event to set);
+// false, with the reason shown, when it cannot.
+bool HandOverToClone(const char* ownPath)
+{
     CloneFile clone;
     if (!CopyFileA(ownPath, clone.Path(), FALSE)) {
         ReportError(kUnglimexError, GetLastError(), "Problem copying unglimex from %s to %s\r\n",
                     ownPath, clone.Path());
-        return;
+        return false;
     }
     if (!clone.OpenForDeletion()) {
         ReportError(kUnglimexError, GetLastError(), "Problem opening unglimex clone at %s\r\n",
                     clone.Path());
-        return;
+        return false;
     }
     // The clone may ask it whether it is a process at all.
     KernelHandle self(
@@ -117,20 +135,34 @@ void RemoveSelf()
     if (!self) {
         ReportError(kUnglimexError, GetLastError(),
                     "Problem opening unglimex process id to pass it to clone\r\n");
-        return;
+        return false;
     }
     // Created before the clone starts, so that the clone always finds it.
     KernelHandle released(CreateEventA(nullptr, FALSE, FALSE, kDeleteEventName));
     KernelHandle cloneProcess = StartClone(clone.Path(), self.Get(), ownPath);
     if (!cloneProcess)
-        return;
+        return false;
     clone.HandOver();
     self.Reset(); // the clone holds its inherited copy
-    // A clone that ends without setting the event must not leave this
-    // process waiting for ever.
+    if (!released)
+        return true;
+    // A clone that ends without setting the event (stopped, or failed) must
+    // not leave this process waiting for ever, nor the program for ever.
     HANDLE waits[2] = {released.Get(), cloneProcess.Get()};
-    if (released)
-        WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0)
+        return true;
+    clone.TakeBack();
+    return false;
+}
+
+} // namespace
+
+void RemoveSelf()
+{
+    char ownPath[kPathSize];
+    OwnPath(ownPath, sizeof ownPath);
+    if (!HandOverToClone(ownPath))
+        LeaveToRestart(ownPath);
 }
 
 namespace {
@@ -167,4 +199,7 @@ void FinishSelfRemoval(long long processHandle, const char* installedPath)
             return;
         Sleep(kDeleteRetryMs);
     }
+    // Still in use (another run of it, or a program that holds it open):
+    // the system deletes it when Windows next starts.
+    DeleteAtRestart(installedPath);
 }

@@ -41,9 +41,18 @@ constexpr std::size_t kValueNameSize = 16384;
 // refused: reported as not deleted, and false.
 bool RemoveKeyItem(const char* keyPath);
 
+// restart.cpp
+// Whether this is the Windows 95 family (Windows 95, 98, Me).
+bool IsWindows95Family();
+// Leaves the deletion of the file at path to the system when Windows next
+// starts: the NT family's pending file operations, the Windows 95 family's
+// WININIT.INI. False when it cannot.
+bool DeleteAtRestart(const char* path);
+
 // selfremove.cpp
-// The installed copy's side: leaves the deletion of its own file to a clone.
+// The installed copy's side: leaves the deletion of its own file to a clone,
+// or, when the clone cannot do it, to the next start of Windows.
 void RemoveSelf();
 // The clone's side ("/autodel"): releases the installed copy, waits for its
-// end and deletes its file.
+// end and deletes its file (at the next start of Windows when it stays in use).
 void FinishSelfRemoval(long long processHandle, const char* installedPath);

@@ -9,11 +9,11 @@
 
 // Installs quadrix.dll into the Windows directory from the resource
 // resourceName. An installed copy about to be replaced is first told to stop
-// (its TerminateService entry, then a pause); a copy installed or replaced is
-// set going with its InstallSilently entry. Each entry is called as rundll32
+// (its TerminateService entry, then a pause); the copy in place is then set
+// going with its InstallSilently entry. Each entry is called as rundll32
 // would call it, with owner, the installer's instance, "/notitle" and
-// SW_SHOWNORMAL. Returns true when the module is in place and, where it was
-// new, set up; the same version already installed is left as it is.
+// SW_SHOWNORMAL. Returns true when the module is in place and set up; the
+// same version already installed is kept and set up again.
 bool InstallHotCorners(HWND owner, const char* resourceName);
 
 // InstallHotCorners' handler of InstallPayload's events; data is its state.

@@ -12,7 +12,6 @@ namespace {
 // What InstallPayload hands back to the event handler.
 struct HotCornersInstallState {
     char modulePath[kPathSize]; // the destination and the file that is loaded
-    bool needsInstall;          // the module was installed or replaced
 };
 
 // Gives the old service time to let go of the module before it is replaced.
@@ -44,18 +43,16 @@ void HotCornersEventHandler(PayloadEvent event, HWND owner, const char*, void* d
 {
     auto* state = static_cast<HotCornersInstallState*>(data);
     switch (event) {
-    case PAYLOAD_CREATED:
-    case PAYLOAD_REPLACED:
-        state->needsInstall = true;
-        break;
     case PAYLOAD_REPLACING:
         // The copy still installed stops its service; one that cannot be
         // loaded or has no such entry is replaced all the same.
         CallModuleEntry(state->modulePath, "TerminateService", owner);
         Sleep(kStopPauseMs);
         break;
+    case PAYLOAD_CREATED:
+    case PAYLOAD_REPLACED:
     case PAYLOAD_LEFT:
-        break;
+        break; // the set-up follows in every case
     }
 }
 
@@ -70,8 +67,9 @@ bool InstallHotCorners(HWND owner, const char* resourceName)
     if (!InstallPayload(owner, state.modulePath, resourceName, "Quadrix", HotCornersEventHandler,
                         &state))
         return false;
-    // The same version was there already: it is set up as it is.
-    if (!state.needsInstall)
-        return true;
+    // Set up even when the same version was there already: a run that was
+    // stopped after the file landed left it without its service, shortcut
+    // or page. The silent set-up is safe to repeat (it keeps an existing
+    // shortcut and a running service).
     return CallModuleEntry(state.modulePath, "InstallSilently", owner);
 }

@@ -110,23 +110,6 @@ int CountWindows(const char* className)
     return count;
 }
 
-// The current environment with some variables added or replaced.
-std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries)
-{
-    std::vector<std::string> environment;
-    char* block = GetEnvironmentStringsA();
-    for (const char* p = block; *p; p += std::strlen(p) + 1) {
-        bool replaced = false;
-        for (const std::string& entry : entries)
-            replaced |= _strnicmp(p, entry.c_str(), entry.find('=') + 1) == 0;
-        if (!replaced)
-            environment.push_back(p);
-    }
-    FreeEnvironmentStringsA(block);
-    environment.insert(environment.end(), entries.begin(), entries.end());
-    return environment;
-}
-
 std::string Describe(const std::vector<robot::MessageBoxView>& boxes)
 {
     std::string text;
@@ -167,7 +150,7 @@ InstallResult RunInstaller(const std::string& setup, bool screenshots,
     const std::string trace = TracePath();
     DeleteFileA(trace.c_str());
     environment.push_back("ORBELLE_TRACE=" + trace);
-    robot::Child child = robot::Start("\"" + setup + "\"", EnvironmentWith(environment));
+    robot::Child child = robot::Start("\"" + setup + "\"", support::EnvironmentWith(environment));
     HWND prelim = robot::WaitForDialog("Orbelle screen saver", kWindowMs, child.id);
     EXPECT_NE(nullptr, prelim);
     if (!prelim) {
@@ -701,6 +684,32 @@ TEST(EndToEnd, AnOlderPackageIsUpgradedOnYesAndItsServiceStoppedFirst)
     // replaced; the new copy runs one of its own.
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(oldService, 0));
     CloseHandle(oldService);
+    ExpectTheInstalledMachine();
+}
+
+// The installer stopped the moment quadrix.dll lands (as by a power cut or a
+// task list), before it set the module up; run again to its end, it sets the
+// module up although the same version is in place.
+TEST(EndToEnd, ARunStoppedAsTheModuleLandsIsRepairedByTheNext)
+{
+    const std::string module = InWindows("quadrix.dll");
+    robot::Child stopped = robot::Start("\"" + kSetup + "\"");
+    HWND prelim = robot::WaitForDialog("Orbelle screen saver", kWindowMs, stopped.id);
+    ASSERT_NE(nullptr, prelim);
+    robot::Press(prelim, IDOK);
+    ASSERT_TRUE(robot::WaitFor([&] { return support::FileExists(module); }, kWindowMs));
+    TerminateProcess(stopped.process, 9);
+    robot::Finish(stopped);
+    ASSERT_TRUE(support::FileExists(module));
+    ExpectInstalledFrom("quadrix.dll", "RESOURCE_QUADRIX");
+    // Stopped before the set-up: no shortcut and no page, the module alone.
+    ASSERT_FALSE(support::FileExists(StartupFolder() + "\\Quadrix.lnk"));
+    ASSERT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kPageKey));
+
+    InstallResult again = RunInstaller(kSetup, false);
+    EXPECT_EQ(1u, again.exitCode);
+    EXPECT_TRUE(again.boxes.empty()) << Describe(again.boxes);
+    EXPECT_TRUE(again.previewShown);
     ExpectTheInstalledMachine();
 }
 

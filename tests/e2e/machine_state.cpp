@@ -114,6 +114,20 @@ std::string ProfileDirectory()
     return length && length < sizeof profile ? std::string(profile, length) : std::string();
 }
 
+// The files left to the next start of Windows: a deletion that the removal
+// could not do at once stays here (wininit.ini, the Windows 95 family's
+// list, lies in the Windows directory, which is read whole).
+void ReadPendingDeletions(MachineState* state)
+{
+    const char* key = "System\\CurrentControlSet\\Control\\Session Manager";
+    std::vector<BYTE> data(1 << 16);
+    DWORD size = static_cast<DWORD>(data.size()), type = 0;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, key, "PendingFileRenameOperations", RRF_RT_ANY, &type,
+                     data.data(), &size) == ERROR_SUCCESS)
+        (*state)["value HKLM\\" + std::string(key) + "\\<PendingFileRenameOperations>"] =
+            "type " + std::to_string(type) + ": " + Hex(data.data(), size);
+}
+
 } // namespace
 
 MachineState ReadMachineState()
@@ -122,6 +136,7 @@ MachineState ReadMachineState()
     ReadKey(HKEY_LOCAL_MACHINE, "Software", "HKLM\\Software", &state, 0);
     ReadKey(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services", "HKLM\\System\\CurrentControlSet\\Services", &state, 0);
     ReadKey(HKEY_CURRENT_USER, "", "HKCU", &state, 0);
+    ReadPendingDeletions(&state);
     char windows[MAX_PATH];
     UINT length = GetWindowsDirectoryA(windows, sizeof windows);
     if (length && length < sizeof windows)

@@ -24,6 +24,22 @@ std::string WindowsDirectory()
     return std::string(directory, length < sizeof directory ? length : 0);
 }
 
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries)
+{
+    std::vector<std::string> environment;
+    char* block = GetEnvironmentStringsA();
+    for (const char* p = block; *p; p += std::strlen(p) + 1) {
+        bool replaced = false;
+        for (const std::string& entry : entries)
+            replaced |= _strnicmp(p, entry.c_str(), entry.find('=') + 1) == 0;
+        if (!replaced)
+            environment.push_back(p);
+    }
+    FreeEnvironmentStringsA(block);
+    environment.insert(environment.end(), entries.begin(), entries.end());
+    return environment;
+}
+
 std::string TempDirectory()
 {
     char directory[MAX_PATH];

@@ -36,10 +36,11 @@ int DefaultAnswer(const robot::MessageBoxView& box)
     return box.buttons.empty() ? IDOK : box.buttons.front();
 }
 
-RunResult RunCommandLine(const std::string& commandLine, const Answer& answer)
+RunResult RunCommandLine(const std::string& commandLine, const Answer& answer,
+                         const std::vector<std::string>& environment)
 {
     RunResult run;
-    robot::Child child = robot::Start(commandLine);
+    robot::Child child = robot::Start(commandLine, environment);
     EXPECT_TRUE(child.process) << commandLine;
     if (!child.process)
         return run;
@@ -69,9 +70,11 @@ RunResult RunCommandLine(const std::string& commandLine, const Answer& answer)
     return run;
 }
 
-RunResult RunUnglimex(const std::string& arguments, const Answer& answer)
+RunResult RunUnglimex(const std::string& arguments, const Answer& answer,
+                      const std::vector<std::string>& environment)
 {
-    return RunCommandLine(ProgramPath() + (arguments.empty() ? "" : " " + arguments), answer);
+    return RunCommandLine(ProgramPath() + (arguments.empty() ? "" : " " + arguments), answer,
+                          environment);
 }
 
 bool KeyExists(HKEY root, const std::string& path)

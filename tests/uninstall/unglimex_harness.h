@@ -33,9 +33,12 @@ struct RunResult {
 using Answer = std::function<int(const robot::MessageBoxView&)>;
 int DefaultAnswer(const robot::MessageBoxView& box);
 // Runs "<ProgramPath()> arguments" (or commandLine as it stands) and waits
-// for its end, answering its boxes.
-RunResult RunCommandLine(const std::string& commandLine, const Answer& answer = DefaultAnswer);
-RunResult RunUnglimex(const std::string& arguments, const Answer& answer = DefaultAnswer);
+// for its end, answering its boxes; environment: the whole environment
+// (support::EnvironmentWith), or empty for this process's own.
+RunResult RunCommandLine(const std::string& commandLine, const Answer& answer = DefaultAnswer,
+                         const std::vector<std::string>& environment = {});
+RunResult RunUnglimex(const std::string& arguments, const Answer& answer = DefaultAnswer,
+                      const std::vector<std::string>& environment = {});
 
 // The registry as another program reads it.
 using Values = std::map<std::string, std::string>; // name -> REG_SZ data

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <thread>
 
 #include "support.h"
@@ -375,3 +376,204 @@ TEST_F(Hostile, TwoRemovalsAtOnceLeaveACleanState)
 }
 
 } // namespace
+
+namespace {
+
+constexpr char kAnotherRemoval[] =
+    "Another removal is running. Please try again when it has finished.";
+
+// The prefix restarted as Windows restarts: a new session's wineboot does
+// the deletions left to the next start (pending file operations, and the
+// [rename] section of wininit.ini).
+void RestartWindows()
+{
+    robot::Child boot = robot::Start("wineboot.exe -r");
+    ASSERT_TRUE(boot.process);
+    EXPECT_NE(STILL_ACTIVE, robot::WaitExit(boot, 60000));
+    robot::Finish(boot);
+}
+
+void RegisterLast(const std::string& token)
+{
+    WriteTextFile(InWindows(token + ".dat"), token);
+    RunUnglimex("/desc " + token + " Product " + token);
+    RunUnglimex("/add " + token + " " + InWindows(token + ".dat"));
+}
+
+std::string Texts(const RunResult& run)
+{
+    std::string texts;
+    for (const robot::MessageBoxView& box : run.boxes)
+        texts += "[" + box.caption + ": " + box.text + "] ";
+    return texts;
+}
+
+} // namespace
+
+// The second of two removals of one product waits for the first and then
+// finds nothing left to remove, instead of failing at each item.
+TEST_F(Hostile, TwoRemovalsOfOneProductAtOnceRemoveItOnce)
+{
+    WriteString(HKEY_LOCAL_MACHINE, TokenPath("keeper"), "", "Keeper");
+    RegisterLast("one");
+    RunUnglimex("/add one *HKEY_CURRENT_USER\\Software\\glimmex\\one");
+    WriteString(HKEY_CURRENT_USER, "Software\\glimmex\\one\\inner", "v", "1");
+    RunResult runs[2];
+    std::thread second([&] { runs[1] = RunUnglimex("/remove one"); });
+    runs[0] = RunUnglimex("/remove one");
+    second.join();
+    int removed = 0, notFound = 0;
+    for (const RunResult& run : runs) {
+        SCOPED_TRACE(Texts(run));
+        if (run.boxes.size() == 2 && run.boxes[1].text == "Product one has been removed.") {
+            ++removed;
+        } else {
+            ASSERT_EQ(1u, run.boxes.size());
+            EXPECT_EQ("Uninstall error", run.boxes[0].caption);
+            EXPECT_EQ("Unable to remove: cannot find one uninstall data\r\n" +
+                          support::SystemText(ERROR_FILE_NOT_FOUND),
+                      run.boxes[0].text);
+            ++notFound;
+        }
+    }
+    EXPECT_EQ(1, removed);
+    EXPECT_EQ(1, notFound);
+    EXPECT_FALSE(support::FileExists(InWindows("one.dat")));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\glimmex\\one"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, TokenPath("one")));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kEntries) + "one"));
+}
+
+// A removal left at a box holds back another, which says so and touches
+// nothing; once both have had their turn, the last one takes the program.
+TEST_F(Hostile, ARemovalLeftAtABoxKeepsTheNextFromStarting)
+{
+    RegisterLast("last");
+    CreateDirectoryA(InWindows("stale-folder").c_str(), nullptr);
+    RunUnglimex("/desc stale Stale");
+    RunUnglimex("/add stale " + InWindows("stale-folder"));
+
+    robot::Child stale = robot::Start(ProgramPath() + " /remove stale");
+    ASSERT_TRUE(stale.process);
+    robot::MessageBoxView question = robot::WaitForMessageBox("Remove program", 30000, stale.id);
+    ASSERT_TRUE(question.window);
+    robot::Press(question.window, IDYES);
+    // The folder is left alone, and said so: the run waits at that box.
+    robot::MessageBoxView folder = robot::WaitForMessageBox("Uninstall error", 30000, stale.id);
+    ASSERT_TRUE(folder.window);
+
+    RunResult refused = RunUnglimex("/remove last");
+    ASSERT_EQ(1u, refused.boxes.size()) << Texts(refused);
+    EXPECT_EQ("Uninstall error", refused.boxes[0].caption);
+    EXPECT_EQ(kAnotherRemoval, refused.boxes[0].text);
+    EXPECT_EQ((std::vector<std::string>{"red"}), refused.icons);
+    EXPECT_EQ(2u, TokenValues("last").size());
+    EXPECT_TRUE(support::FileExists(InWindows("last.dat")));
+
+    robot::Press(folder.window, IDOK);
+    robot::MessageBoxView done = robot::WaitForMessageBox("Uninstall", 30000, stale.id);
+    ASSERT_TRUE(done.window);
+    EXPECT_EQ("Stale has been removed.", done.text);
+    robot::Press(done.window, IDOK);
+    EXPECT_NE(STILL_ACTIVE, robot::WaitExit(stale, 30000));
+    robot::Finish(stale);
+    EXPECT_TRUE(support::FileExists(ProgramPath())) << "a product is still registered";
+
+    RunResult last = RunUnglimex("/remove last");
+    ASSERT_EQ(2u, last.boxes.size()) << Texts(last);
+    EXPECT_EQ("Product last has been removed.", last.boxes[1].text);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kDatabase));
+    EXPECT_TRUE(robot::WaitFor([] { return !support::FileExists(ProgramPath()); }, 20000));
+    RemoveDirectoryA(InWindows("stale-folder").c_str());
+}
+
+// The clone stopped before it took over (as by a task list): the helper is
+// left to the next start of Windows, which deletes it.
+TEST_F(Hostile, AStoppedCloneLeavesTheHelperToTheNextStart)
+{
+    RegisterLast("last");
+    std::atomic<bool> stopped{false};
+    std::thread stopper([&] {
+        DWORD start = GetTickCount();
+        while (!stopped && GetTickCount() - start < 60000) {
+            for (const support::ProcessEntry& process : support::Processes()) {
+                const std::string& name = process.fileName;
+                if (_strnicmp(name.c_str(), "Ung", 3) != 0 || name.size() < 4 ||
+                    _stricmp(name.c_str() + name.size() - 4, ".tmp") != 0)
+                    continue;
+                HANDLE clone = OpenProcess(PROCESS_TERMINATE, FALSE, process.id);
+                if (clone) {
+                    stopped = TerminateProcess(clone, 9) != FALSE;
+                    CloseHandle(clone);
+                }
+            }
+            Sleep(1);
+        }
+    });
+    support::CreationWatch watch(support::TempDirectory());
+    RunResult run = RunUnglimex("/remove last");
+    stopper.join();
+    ASSERT_TRUE(stopped);
+    ASSERT_EQ(3u, run.boxes.size()) << Texts(run);
+    EXPECT_EQ("Product last has been removed.", run.boxes[1].text);
+    EXPECT_EQ("Uninstall", run.boxes[2].caption);
+    EXPECT_EQ(ProgramPath() + " will be deleted when Windows restarts.", run.boxes[2].text);
+    EXPECT_EQ("none", run.icons[2]);
+    EXPECT_TRUE(support::FileExists(ProgramPath()));
+    // The stopped clone's copy is no longer in use and went at once.
+    for (const std::string& name : watch.Stop()) {
+        if (_strnicmp(name.c_str(), "Ung", 3) == 0) {
+            EXPECT_FALSE(support::FileExists(support::TempDirectory() + name)) << name;
+        }
+    }
+
+    RestartWindows();
+    EXPECT_FALSE(support::FileExists(ProgramPath()));
+}
+
+// A helper that cannot even copy itself (no temporary folder) is left to the
+// next start too, the way each family of Windows does it. The Windows 95
+// family is Wine told to be Windows 95 for the helper alone; there
+// WININIT.EXE does what wineboot does here, before Windows starts.
+TEST_F(Hostile, AHelperThatCannotCopyItselfGoesAtTheNextStart)
+{
+    const std::string nowhere = "C:\\no-such-folder\\temp";
+    const std::string wininit = InWindows("wininit.ini");
+    const std::string other = InWindows("other-setup.tmp");
+    const std::string appDefaults = "Software\\Wine\\AppDefaults\\unglimex.exe";
+    for (bool windows95 : {false, true}) {
+        SCOPED_TRACE(windows95 ? "Windows 95 family" : "NT family");
+        InstallProgram();
+        RegisterLast("last");
+        WriteTextFile(other, "another program's leftover");
+        char shortOther[MAX_PATH] = "";
+        GetShortPathNameA(other.c_str(), shortOther, sizeof shortOther);
+        if (windows95) {
+            WriteString(HKEY_CURRENT_USER, appDefaults, "Version", "win95");
+            // Another installer's line, which must stay.
+            WriteTextFile(wininit, std::string("[rename]\r\nNUL=") + shortOther + "\r\n");
+        }
+        RunResult run = RunUnglimex("/remove last", DefaultAnswer,
+                                    support::EnvironmentWith({"TMP=" + nowhere, "TEMP=" + nowhere}));
+        RegDeleteTreeA(HKEY_CURRENT_USER, appDefaults.c_str());
+        ASSERT_EQ(4u, run.boxes.size()) << Texts(run);
+        EXPECT_EQ("Unglimex error", run.boxes[2].caption);
+        EXPECT_EQ(0u, run.boxes[2].text.find("Problem copying unglimex from " + ProgramPath()))
+            << run.boxes[2].text;
+        EXPECT_EQ(ProgramPath() + " will be deleted when Windows restarts.", run.boxes[3].text);
+        if (windows95) {
+            char shortProgram[MAX_PATH] = "";
+            GetShortPathNameA(ProgramPath().c_str(), shortProgram, sizeof shortProgram);
+            std::string text = ReadText(wininit);
+            EXPECT_NE(std::string::npos, text.find("NUL=" + std::string(shortProgram))) << text;
+            EXPECT_NE(std::string::npos, text.find("NUL=" + std::string(shortOther))) << text;
+        }
+        EXPECT_TRUE(support::FileExists(ProgramPath()));
+
+        RestartWindows();
+        EXPECT_FALSE(support::FileExists(ProgramPath()));
+        EXPECT_EQ(!windows95, support::FileExists(other));
+        DeleteFileA(other.c_str());
+        DeleteFileA(InWindows("wininit.bak").c_str());
+    }
+}

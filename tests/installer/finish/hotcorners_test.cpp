@@ -92,7 +92,9 @@ TEST_F(HotCorners, EachCaseCallsTheEntriesItNeedsInOrder)
     } cases[] = {
         {"first installation", nullptr, false, "ENTRIES_V2", {}, true, {}, {"InstallSilently v2"},
          "ENTRIES_V2"},
-        {"the same version", "ENTRIES_V2", false, "ENTRIES_V2", {}, true, {}, {}, "ENTRIES_V2"},
+        // Set up again: an earlier run may have stopped before its set-up.
+        {"the same version", "ENTRIES_V2", false, "ENTRIES_V2", {}, true, {},
+         {"InstallSilently v2"}, "ENTRIES_V2"},
         {"an update", "ENTRIES_V1", false, "ENTRIES_V2", {IDYES}, true, {"box Install"},
          {"TerminateService v1", "InstallSilently v2"}, "ENTRIES_V2"},
         {"an update declined at the upgrade question", "ENTRIES_V1", false, "ENTRIES_V2", {IDNO},
