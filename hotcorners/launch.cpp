@@ -50,14 +50,16 @@ bool RundllPath(char* path, unsigned size)
     // module and waits beside it. The NT family keeps rundll32.exe in the
     // system directory, the Windows 95 family in the Windows directory.
     char wow64[kPathSize], system[kPathSize], windows[kPathSize];
+    UINT wow64Length = Wow64Directory(wow64);
     UINT systemLength = GetSystemDirectoryA(system, sizeof system);
-    if (RundllIn(path, size, wow64, Wow64Directory(wow64)) ||
-        RundllIn(path, size, system, systemLength) ||
+    if (RundllIn(path, size, wow64, wow64Length) || RundllIn(path, size, system, systemLength) ||
         RundllIn(path, size, windows, GetWindowsDirectoryA(windows, sizeof windows)))
         return true;
-    // None found: the system directory's name, as the NT family has it.
-    return systemLength != 0 && systemLength < sizeof system &&
-           JoinPath(path, size, system, "rundll32.exe");
+    // None seen (Wine, for one, runs its own host from a name with no file
+    // behind it): the first directory's name.
+    const char* directory = wow64Length != 0 && wow64Length < sizeof wow64 ? wow64 : system;
+    UINT length = directory == wow64 ? wow64Length : systemLength;
+    return length != 0 && length < kPathSize && JoinPath(path, size, directory, "rundll32.exe");
 }
 
 bool LaunchCommandLine(char* commandLine)
