@@ -1,6 +1,7 @@
 // What the service shows of itself: a tray icon by state with its menu,
 // feedback marks drawn straight onto the screen in the active corner, and a
 // diagnostic paint of its (never shown) window.
+#include "hotcorners/platform.h"
 #include "hotcorners/resource.h"
 #include "hotcorners/service.h"
 #include "common/text.h"
@@ -66,7 +67,7 @@ void SetTrayIcon(ServiceRecord& service, DWORD operation, int state)
     CopyText(data.szTip, sizeof data.szTip, kTrayTip);
     // Without a tray (no shell yet, or none at all) this fails; the icon is
     // an extra, so the service goes on.
-    Shell_NotifyIconA(operation, &data);
+    gServiceCalls.shellNotifyIcon(operation, &data);
 }
 
 // Makes the windows below the rectangle repaint it, wiping a mark off. The
@@ -190,10 +191,16 @@ void AddTrayIcon(ServiceRecord& service, int state)
 
 void ChangeTrayIcon(ServiceRecord& service, int state) { SetTrayIcon(service, NIM_MODIFY, state); }
 
+void OnTaskbarCreated(ServiceRecord& service)
+{
+    if (service.iconShown)
+        SetTrayIcon(service, NIM_ADD, service.watch.feedbackState);
+}
+
 void RemoveTrayIcon(ServiceRecord& service)
 {
     NOTIFYICONDATAA data = TrayRecord(service.window);
-    Shell_NotifyIconA(NIM_DELETE, &data);
+    gServiceCalls.shellNotifyIcon(NIM_DELETE, &data);
     RemoveFeedback(service.window);
 }
 

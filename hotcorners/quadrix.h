@@ -115,9 +115,10 @@ void GiveBackSaverSwitch();
 // (or is the service that starts).
 void GiveBackOrphanedSaverSwitch();
 
-// The rundll32.exe that hosts this module: the system directory's, or on
-// 64-bit Windows the one of the module's own kind (SysWOW64 for a 32-bit
-// module). False when it does not fit in size characters.
+// The rundll32.exe that hosts this module: on 64-bit Windows the one of the
+// module's own kind (SysWOW64 for a 32-bit module), else the first of the
+// system directory's (NT family) and the Windows directory's (Windows 95
+// family) that exists. False when it does not fit in size characters.
 bool RundllPath(char* path, unsigned size);
 // Starts "rundll32 <module path>,<entry>" as a process of its own, not
 // waited for. Returns false when nothing was started.
@@ -136,7 +137,11 @@ bool LaunchSaverSettings();
 // Starts a command line (writable, as CreateProcessA wants it) as a process
 // of its own, not waited for.
 bool LaunchCommandLine(char* commandLine);
-// Starts the configured saver ("SCRNSAVE.EXE" of "system.ini") with "/s".
+// The configured saver ("SCRNSAVE.EXE" of "system.ini"), a path in the
+// system directory mapped past the 32-bit redirection on 64-bit Windows;
+// false when none is configured or it does not fit in size characters.
+bool ConfiguredSaverPath(char* path, unsigned size);
+// Starts the configured saver with "/s".
 bool LaunchSaver();
 
 // The service behind RunService: returns when the service has ended.

@@ -51,17 +51,25 @@ void RegisterExtensionClass()
 
 bool PageRegistered()
 {
+    // Read access only: a limited user (Windows 2000 on, and every process
+    // that is not elevated from Vista on) may read the key but not change it.
     RegKey key;
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPageKey, 0, KEY_ALL_ACCESS, key.Receive()) ==
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPageKey, 0, KEY_QUERY_VALUE, key.Receive()) ==
            ERROR_SUCCESS;
 }
 
-void RegisterPage(bool registered)
+bool RegisterPage(bool registered)
 {
+    if (registered == PageRegistered())
+        return true;
     if (!registered) {
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kPageKey);
-        return;
+        LONG result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, kPageKey);
+        return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
     }
-    RegKey key = CreateKey(HKEY_LOCAL_MACHINE, kPageKey);
+    RegKey key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPageKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_SET_VALUE, nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
+        return false;
     WriteText(key.Get(), nullptr, kExtensionClassText);
+    return true;
 }

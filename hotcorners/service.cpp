@@ -2,6 +2,7 @@
 // at the pointer twice a second and starts the saver, or holds it off, when
 // the pointer rests in a corner.
 #include "hotcorners/service.h"
+#include "hotcorners/platform.h"
 
 #include <new>
 
@@ -39,11 +40,18 @@ BOOL CALLBACK ExtendCornersToMonitors(HMONITOR, HDC, LPRECT rect, LPARAM data)
 // foreground window once the user clicks on it: it is no full-screen program.
 bool IsDesktop(HWND window)
 {
+    if (window == GetDesktopWindow())
+        return true;
     // Looked up each time: asked only while the pointer is in a corner.
     using GetShellWindowFn = HWND(WINAPI*)();
     auto getShellWindow =
-        LibraryExport<GetShellWindowFn>(GetModuleHandleA("user32.dll"), "GetShellWindow");
-    return window == GetDesktopWindow() || (getShellWindow && window == getShellWindow());
+        ServiceExport<GetShellWindowFn>(GetModuleHandleA("user32.dll"), "GetShellWindow");
+    if (getShellWindow)
+        return window == getShellWindow();
+    // Windows 95 has no GetShellWindow: its shell's desktop is Explorer's
+    // "Progman" window.
+    char name[16] = "";
+    return GetClassNameA(window, name, sizeof name) && lstrcmpiA(name, "Progman") == 0;
 }
 
 bool IsForegroundFullScreen(long cx, long cy)
@@ -67,8 +75,12 @@ void CheckCorners(ServiceRecord& service)
         service.enumMonitors(nullptr, nullptr, ExtendCornersToMonitors,
                              reinterpret_cast<LPARAM>(&walk));
     }
+    // Off the input desktop (the logon desktop, a locked workstation, the
+    // UAC prompt, another user switched in) the pointer cannot be read: the
+    // tick is skipped and the watch left as it was.
     POINT cursor = {};
-    GetCursorPos(&cursor);
+    if (!gServiceCalls.getCursorPos(&cursor))
+        return;
     long d = GetSystemMetrics(SM_CYHSCROLL);
     int corner = HitCorner(service.points, {cursor.x, cursor.y}, d);
     // Only a corner can lead to an action the full-screen rule withholds.
@@ -79,14 +91,13 @@ void CheckCorners(ServiceRecord& service)
 
 void FindMonitorEnumerator(ServiceRecord& service)
 {
-    // EnumDisplayMonitors came with Windows 98 and 2000.
-    if (GetSystemMetrics(SM_CMONITORS) <= 1)
-        return;
+    // EnumDisplayMonitors came with Windows 98 and 2000. Looked up whatever
+    // the number of monitors now: one plugged in later has its corners too.
     service.user32.Reset(LoadLibraryA("user32.dll"));
     if (!service.user32)
         return;
     service.enumMonitors =
-        LibraryExport<EnumDisplayMonitorsFn>(service.user32.Get(), "EnumDisplayMonitors");
+        ServiceExport<EnumDisplayMonitorsFn>(service.user32.Get(), "EnumDisplayMonitors");
     if (!service.enumMonitors)
         service.user32.Reset();
 }
@@ -102,6 +113,7 @@ bool BeginService(HWND window)
     long cx, cy;
     PrimaryScreenCorners(service->points, &cx, &cy);
     BuildTrayMenu(*service);
+    service->taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
     // A service killed in a Never corner left screen saving off; this one
     // runs under the service mutex and is the session's service now.
     GiveBackOrphanedSaverSwitch();
@@ -208,6 +220,10 @@ LRESULT CALLBACK ServiceWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     }
     if (!service)
         return DefWindowProcA(window, message, wParam, lParam);
+    if (message == service->taskbarCreated && message != 0) {
+        OnTaskbarCreated(*service);
+        return 0;
+    }
     switch (message) {
     case WM_CLOSE:
         if (service->starting) {
@@ -260,8 +276,7 @@ void ServiceRecord::SetSaverActive(bool on)
 bool ServiceRecord::HasUsableSaver()
 {
     char saver[kSaverPathSize] = {};
-    if (GetPrivateProfileStringA("boot", "SCRNSAVE.EXE", "", saver, kSaverPathSize,
-                                 "system.ini") == 0)
+    if (!ConfiguredSaverPath(saver, kSaverPathSize))
         return false;
     FileHandle file(CreateFileA(saver, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                                 nullptr));
@@ -274,15 +289,18 @@ bool ServiceRecord::RequestSaverStart()
 {
     // The system starts the configured saver for the foreground window's
     // SC_SCREENSAVE (the window may refuse it, as a full-screen game does).
-    // The post fails where the window is out of reach (an elevated window
-    // on Windows Vista and later, a full queue): the saver is started
-    // directly then.
     HWND foreground = GetForegroundWindow();
-    if (!foreground) {
-        DefWindowProcA(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+    if (foreground && gServiceCalls.postMessage(foreground, WM_SYSCOMMAND, SC_SCREENSAVE, 0))
         return true;
-    }
-    return PostMessageA(foreground, WM_SYSCOMMAND, SC_SCREENSAVE, 0) || LaunchSaver();
+    // The post fails where the window is out of reach (an elevated window
+    // on Windows Vista and later, a full queue). On the Windows 95 family
+    // the saver asks for the password itself, so starting it directly is
+    // safe. On the NT family only the system's start locks the workstation
+    // and asks for the password: the service asks the system itself.
+    if (foreground && IsWindows95Family())
+        return LaunchSaver();
+    gServiceCalls.defWindowProc(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+    return true;
 }
 
 void ServiceRecord::FeedbackChanged(int state, int corner)
@@ -330,11 +348,15 @@ bool HasSaverRunningFlag()
 
 bool IsScreenSaverRunning()
 {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT)
-        return HasSaverDesktop();
-    return HasSaverRunningFlag();
+    if (IsWindows95Family())
+        return HasSaverRunningFlag();
+    // Windows 2000 and later answer the question; NT 4 does not, but gives
+    // a running saver a desktop of its own.
+    BOOL running = FALSE;
+    if (IsWindows2000OrLater() &&
+        SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0))
+        return running != FALSE;
+    return HasSaverDesktop();
 }
 
 void RegisterWindowClass(HINSTANCE module, const char* name, WNDPROC procedure, HBRUSH background)

@@ -22,11 +22,13 @@ struct ServiceRecord final : SaverSystem {
     unsigned ticks = 0;
     CornerWatch watch;
     CornerPoint points[kCornerCount];
-    // Looked up at start only when the system reports several monitors.
+    // Looked up at start, whatever the number of monitors then.
     Library user32;
     EnumDisplayMonitorsFn enumMonitors = nullptr;
 
-    // The indicators.
+    // The indicators. The shell broadcasts this message when its task bar
+    // is made again (Explorer restarted): the icon is added anew then.
+    UINT taskbarCreated = 0;
     bool iconShown = false;
     bool feedbackShown = false;
     RECT markRect = {};
@@ -47,6 +49,9 @@ struct ServiceRecord final : SaverSystem {
 void AddTrayIcon(ServiceRecord& service, int state);
 void ChangeTrayIcon(ServiceRecord& service, int state);
 void RemoveTrayIcon(ServiceRecord& service);
+// A new task bar has none of the old one's icons: the shown icon (or one
+// whose adding failed, without a tray then) is added again.
+void OnTaskbarCreated(ServiceRecord& service);
 
 // Draws the state's mark in the corner, or erases the one shown (state 0,
 // corner kNoCorner or a saver running).

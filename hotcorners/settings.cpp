@@ -12,6 +12,7 @@
 #include "common/paths.h"
 #include "hotcorners/corners.h"
 #include "hotcorners/picker.h"
+#include "hotcorners/platform.h"
 #include "hotcorners/quadrix.h"
 #include "hotcorners/resource.h"
 
@@ -30,6 +31,16 @@ const char kUnreachable[] =
     "You want to turn Quadrix off, in the task bar and the Display Properties dialog.\r\n"
     "But that would make it unaccessible!\r\n"
     "If you want to uninstall Quadrix, do it from the Add/Remove programs menu. (Not here.)";
+// Windows Vista and later have no Display Properties page for it.
+const char kUnreachableWithoutPage[] =
+    "You want to turn Quadrix off in the task bar, and this Windows has no Display Properties "
+    "page for it.\r\n"
+    "But that would make it unaccessible!\r\n"
+    "If you want to uninstall Quadrix, do it from the Add/Remove programs menu. (Not here.)";
+const char kNoPageHere[] = "No page in Display Properties on this Windows";
+const char kPageRefused[] =
+    "Only an administrator can change the page in the Display Properties dialog; it was left as "
+    "it was.";
 const char kNoRemoval[] = "For some reason, couldn't remove Quadrix from startup folder";
 
 SettingsDialog* Record(HWND dialog)
@@ -118,6 +129,11 @@ void ShowOptions(const SettingsDialog& d)
     Check(dialog, IDC_STARTUP, d.mode != kModeUninstall && (forced || shortcut));
     ShowServiceState(dialog, d.mode != kModeUninstall && ServiceRuns());
     Check(dialog, IDC_PAGE, d.mode != kModeUninstall && (forced || PageRegistered()));
+    if (!HasDisplayPropertiesPages()) {
+        // The box keeps the registration's state, which nothing shows here.
+        SetDlgItemTextA(dialog, IDC_PAGE, kNoPageHere);
+        EnableWindow(GetDlgItem(dialog, IDC_PAGE), FALSE);
+    }
     bool install = d.mode == kModeInstall;
     Check(dialog, IDC_FEEDBACK, install || GetShowFeedback());
     Check(dialog, IDC_TRAY_ICON, install || GetShowIcon());
@@ -146,11 +162,13 @@ void Initialise(HWND dialog, SettingsDialog* d, const PROPSHEETPAGEA* launch)
 bool RefuseUnreachable(const SettingsDialog& d)
 {
     HWND dialog = d.window;
-    bool reachable = Checked(dialog, IDC_PAGE) ||
+    bool pages = HasDisplayPropertiesPages();
+    bool reachable = (pages && Checked(dialog, IDC_PAGE)) ||
                      (Checked(dialog, IDC_TRAY_ICON) && Checked(dialog, IDC_STARTUP));
     if (reachable || d.mode == kModeUninstall)
         return false;
-    MessageBoxA(dialog, kUnreachable, "Quadrix", MB_ICONEXCLAMATION);
+    MessageBoxA(dialog, pages ? kUnreachable : kUnreachableWithoutPage, "Quadrix",
+                MB_ICONEXCLAMATION);
     SetWindowLongPtrA(dialog, DWLP_MSGRESULT, PSNRET_INVALID_NOCHANGEPAGE);
     MarkChanged(d);
     return true;
@@ -179,7 +197,8 @@ int ApplySettings(SettingsDialog* d)
     HintCheckCorners(dialog);
     ApplyStartup(dialog);
     RegisterExtensionClass();
-    RegisterPage(Checked(dialog, IDC_PAGE));
+    if (!RegisterPage(Checked(dialog, IDC_PAGE)))
+        MessageBoxA(dialog, kPageRefused, "Quadrix", MB_ICONINFORMATION);
     SetShowFeedback(Checked(dialog, IDC_FEEDBACK));
     SetShowIcon(Checked(dialog, IDC_TRAY_ICON));
     bool running = ServiceRuns();

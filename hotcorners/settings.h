@@ -33,5 +33,7 @@ void ReportServiceHangs(HWND owner);
 // The class registration of the property-sheet extension and the page's
 // key under the Display control panel.
 void RegisterExtensionClass();
+// PageRegistered reads with read access only; RegisterPage writes only a
+// change, and returns false when the change was refused (a limited user).
 bool PageRegistered();
-void RegisterPage(bool registered);
+bool RegisterPage(bool registered);

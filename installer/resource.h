@@ -13,3 +13,4 @@
 
 // Controls of DIALOG_PRELIM besides IDOK ("&Install") and IDCANCEL.
 #define IDC_INSTALL_QUADRIX 6
+#define IDC_QUADRIX_TEXT    7

@@ -13,6 +13,11 @@
 #                       right of it) on Xorg's dummy driver instead of Xvfb
 #   ORBELLE_LOGPIXELS=N the prefix's display scaling in dots per inch (96 is
 #                       100 %, 144 is 150 %), set before the program starts
+#   ORBELLE_WINVER=V   the Windows version Wine reports (win95, win98, nt40,
+#                       win2k, winxp, win10, ...: HKCU\Software\Wine "Version");
+#                       for the Windows 95 family (win95, win98, winme) the
+#                       files are laid out as there: rundll32.exe in the Windows
+#                       directory and none in the system directories
 #   WINE_TIMEOUT        seconds before the run is killed (default 240)
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -72,6 +77,23 @@ if [ -n "${ORBELLE_LOGPIXELS:-}" ]; then
   timeout -k 5 60 "$here/wine.sh" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
     /t REG_DWORD /d "$ORBELLE_LOGPIXELS" /f </dev/null >/dev/null 2>&1 ||
     { echo "wine-exec: LogPixels not set" >&2; exit 125; }
+  timeout -k 2 20 "$here/wine.sh" wineserver -k >/dev/null 2>&1
+  timeout -k 2 20 "$here/wine.sh" wineserver -w >/dev/null 2>&1
+fi
+if [ -n "${ORBELLE_WINVER:-}" ]; then
+  timeout -k 5 60 "$here/wine.sh" reg add 'HKCU\Software\Wine' /v Version \
+    /d "$ORBELLE_WINVER" /f </dev/null >/dev/null 2>&1 ||
+    { echo "wine-exec: Version not set" >&2; exit 125; }
+  case $ORBELLE_WINVER in
+    win95|win98|winme)
+      # The host of the programs' own kind: SysWOW64's where the prefix has it.
+      windows=$prefix/drive_c/windows
+      host=$windows/syswow64/rundll32.exe
+      [ -f "$host" ] || host=$windows/system32/rundll32.exe
+      cp "$host" "$windows/rundll32.exe" &&
+        rm -f "$windows/system32/rundll32.exe" "$windows/syswow64/rundll32.exe" ||
+        { echo "wine-exec: no Windows 95 layout" >&2; exit 125; } ;;
+  esac
   timeout -k 2 20 "$here/wine.sh" wineserver -k >/dev/null 2>&1
   timeout -k 2 20 "$here/wine.sh" wineserver -w >/dev/null 2>&1
 fi

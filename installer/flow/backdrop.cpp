@@ -53,11 +53,27 @@ static INT_PTR PrelimResult(HWND dialog, int id)
     return id;
 }
 
+// Windows Vista dropped the Display Properties dialog's extension pages:
+// there Quadrix is configured from its task-bar icon.
+static void TellWhereQuadrixIsConfigured(HWND dialog)
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT ||
+        version.dwMajorVersion < 6)
+        return;
+    SetDlgItemTextA(dialog, IDC_QUADRIX_TEXT,
+                    "Also in this package is Quadrix. This turns the corners of your screen into "
+                    "mouse 'hot corners' that can start the saver immediately, or prevent it from "
+                    "running. Configure it from its icon in the task bar.");
+}
+
 INT_PTR CALLBACK PrelimDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG:
         CheckDlgButton(dialog, IDC_INSTALL_QUADRIX, BST_CHECKED);
+        TellWhereQuadrixIsConfigured(dialog);
         return TRUE; // the focus goes to "&Install", the first control
     case WM_COMMAND: {
         int id = LOWORD(wParam);

@@ -1,6 +1,7 @@
 // The settings dialog through its rundll32 entries, driven as a user would.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <aclapi.h>
 
 #include <algorithm>
 #include <string>
@@ -226,6 +227,72 @@ TEST(SettingsDialog, ModuleOutsideTheWindowsDirectoryOnlyExplains)
         robot::Finish(child);
     }
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey)) << "InstallSilently did nothing";
+}
+
+// Windows Vista dropped the Display control panel's extension pages: there
+// the box says so, cannot be used, and the page no longer counts as a way to
+// the settings. Run under winxp (with the page) and win10 (without).
+TEST(SettingsDialog, ThePageCountsOnlyWhereTheSystemHasIt)
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    const bool pages = version.dwPlatformId != VER_PLATFORM_WIN32_NT || version.dwMajorVersion < 6;
+    const std::string module = InstallModule();
+    robot::Child child = StartEntry(module, "RunDialog");
+    HWND dialog = WaitForSettings(child);
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(pages ? "Page in &Display Properties control panel"
+                    : "No page in Display Properties on this Windows",
+              robot::Text(GetDlgItem(dialog, IDC_PAGE)));
+    EXPECT_EQ(pages, Enabled(dialog, IDC_PAGE));
+    // The icon alone, without the start-up shortcut, keeps nothing reachable.
+    robot::Press(dialog, IDOK);
+    robot::MessageBoxView warning = robot::WaitForMessageBox("Quadrix", kWaitMs, child.id);
+    ASSERT_NE(nullptr, warning.window);
+    EXPECT_EQ(pages ? "You want to turn Quadrix off, in the task bar and the Display Properties "
+                      "dialog.\r\n"
+                    : "You want to turn Quadrix off in the task bar, and this Windows has no "
+                      "Display Properties page for it.\r\n",
+              warning.text.substr(0, warning.text.find('\n') + 1));
+    robot::Press(warning.window, IDOK);
+    ASSERT_TRUE(robot::WaitUntilGone(warning.window, kWaitMs));
+    Close(child, dialog, IDCANCEL);
+}
+
+// The page's registration (under HKEY_LOCAL_MACHINE) as a limited user
+// meets it on Windows 2000 and later: readable, not writable. The dialog
+// shows it ticked.
+TEST(SettingsDialog, ALimitedUserSeesThePageRegistered)
+{
+    WriteText(HKEY_LOCAL_MACHINE, kPageKey, nullptr, "{9CB48109-E0FC-11D0-8E0C-C52523886C3B}");
+    // Everyone may read the key, nobody may change or delete it.
+    EXPLICIT_ACCESSA readOnly = {};
+    char everyone[] = "EVERYONE";
+    BuildExplicitAccessWithNameA(&readOnly, everyone, KEY_READ, SET_ACCESS, NO_INHERITANCE);
+    PACL acl = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, SetEntriesInAclA(1, &readOnly, nullptr, &acl));
+    char path[512] = "MACHINE\\";
+    lstrcatA(path, kPageKey);
+    ASSERT_EQ(ERROR_SUCCESS, SetNamedSecurityInfoA(path, SE_REGISTRY_KEY,
+                                                   DACL_SECURITY_INFORMATION |
+                                                       PROTECTED_DACL_SECURITY_INFORMATION,
+                                                   nullptr, nullptr, acl, nullptr));
+    LocalFree(acl);
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPageKey, 0, KEY_ALL_ACCESS, &key))
+        << "the key is not read-only";
+
+    const std::string module = InstallModule();
+    robot::Child child = StartEntry(module, "RunDialog");
+    HWND dialog = WaitForSettings(child);
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_TRUE(robot::IsChecked(dialog, IDC_PAGE));
+    // Windows refuses the limited user the key's deletion when the box is
+    // unticked, and the dialog then says that the page stays; Wine deletes
+    // a key whose list grants only reading, so that part is not run here.
+    Close(child, dialog, IDCANCEL);
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kPageKey));
 }
 
 } // namespace

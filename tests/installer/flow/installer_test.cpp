@@ -166,6 +166,29 @@ TEST(Prelim, ShowsTheSaverAndOffersQuadrix)
     EXPECT_EQ(2u, run.Finish());
 }
 
+// Windows Vista dropped the Display Properties dialog's extension pages: the
+// text about Quadrix names its task-bar icon there instead of its tab. Run
+// under Wine's default version (NT 6.2) and again as Windows XP.
+TEST(Prelim, TellsWhereQuadrixIsConfigured)
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    const bool pages = version.dwPlatformId != VER_PLATFORM_WIN32_NT || version.dwMajorVersion < 6;
+    InstallerRun run(kSetup);
+    ASSERT_TRUE(run.prelim);
+    std::vector<std::string> texts = robot::StaticTexts(run.prelim);
+    auto about = std::find_if(texts.begin(), texts.end(), [](const std::string& t) {
+        return t.rfind("Also in this package is Quadrix. ", 0) == 0;
+    });
+    ASSERT_NE(texts.end(), about);
+    const std::string ending = pages ? "Configure it from its tab in the Display Properties dialog."
+                                     : "Configure it from its icon in the task bar.";
+    EXPECT_EQ(ending, about->substr(about->size() - std::min(about->size(), ending.size())));
+    robot::Press(run.prelim, IDCANCEL);
+    EXPECT_EQ(2u, run.Finish());
+}
+
 TEST(Prelim, EveryWayOfCancellingGivesTwoAndWritesNothing)
 {
     struct Way {
