@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
+#include "common/clock.h"
 #include "robot.h"
 #include "support.h"
 
@@ -25,19 +27,31 @@ TEST(ProductRuntime, NothrowNewGivesNullWhenThereIsNotEnoughMemory)
     robot::Finish(probe);
 }
 
-TEST(ProductRuntime, PassingALengthLimitEndsTheProgramWithAMessage)
+// What cannot go on ends the program with a message the user sees, and
+// never a return as if nothing had happened.
+TEST(ProductRuntime, ALimitPassedOrMemoryRunOutEndsTheProgramWithAMessage)
 {
-    robot::Child probe = StartProbe("length");
-    HWND box = robot::WaitForWindow("#32770", nullptr, kWaitMs, probe.id);
-    ASSERT_NE(nullptr, box);
-    robot::MessageBoxView message = robot::ReadMessageBox(box);
-    EXPECT_EQ("Internal error: a length limit was passed.", message.text);
-    ASSERT_FALSE(message.buttons.empty());
-    robot::Press(box, message.buttons.front());
-    DWORD code = robot::WaitExit(probe, kWaitMs);
-    EXPECT_NE(STILL_ACTIVE, code);
-    EXPECT_NE(4u, code) << "the program went on after the limit";
-    robot::Finish(probe);
+    struct Case {
+        const char* edge;
+        const char* message;
+    } cases[] = {
+        {"length", "Internal error: a length limit was passed."},
+        {"memory", "Out of memory."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.edge);
+        robot::Child probe = StartProbe(c.edge);
+        HWND box = robot::WaitForWindow("#32770", nullptr, kWaitMs, probe.id);
+        ASSERT_NE(nullptr, box);
+        robot::MessageBoxView message = robot::ReadMessageBox(box);
+        EXPECT_EQ(c.message, message.text);
+        ASSERT_FALSE(message.buttons.empty());
+        robot::Press(box, message.buttons.front());
+        DWORD code = robot::WaitExit(probe, kWaitMs);
+        EXPECT_NE(STILL_ACTIVE, code);
+        EXPECT_NE(4u, code) << "the program went on after the limit";
+        robot::Finish(probe);
+    }
 }
 
 TEST(ProductRuntime, StaticObjectsAreMadeBeforeWinMainInTheirOrder)
@@ -86,6 +100,16 @@ TEST(ProductRuntime, WinMainGetsTheArgumentsAfterTheProgramsName)
         std::string expected = "[arguments " + file + c.tail + "]";
         EXPECT_EQ(expected, got.substr(0, got.find(']') + 1));
     }
+}
+
+// The rings' seed: the seconds since 1970 as the C library's time() gives them.
+TEST(ProductRuntime, TheClockGivesTheCLibrarysSeconds)
+{
+    std::uint32_t before = static_cast<std::uint32_t>(std::time(nullptr));
+    std::uint32_t ours = SecondsSince1970();
+    std::uint32_t after = static_cast<std::uint32_t>(std::time(nullptr));
+    EXPECT_LE(before, ours);
+    EXPECT_LE(ours, after);
 }
 
 TEST(ProductRuntime, MathsGiveTheLibrarysAnswers)
