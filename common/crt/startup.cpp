@@ -21,11 +21,9 @@ int ShowCommand()
 
 extern "C" void WinMainCRTStartup()
 {
-#if defined(__i386__)
     // The x87 as the compiler's own start-up leaves it: every exception
-    // masked, 64-bit precision for long double.
+    // masked, 64-bit precision for long double (decimal.cpp counts on it).
     asm volatile("fninit");
-#endif
     RunStaticConstructors();
     char* arguments = const_cast<char*>(SkipProgramName(GetCommandLineA()));
     int result = WinMain(GetModuleHandleA(nullptr), nullptr, arguments, ShowCommand());
