@@ -1,21 +1,22 @@
-#include "saver/rings/frame_schedule.h"
+#include "saver/framework/frame_pacer.h"
 
 namespace {
 constexpr std::uint64_t kSecond = 1000000;
 }
 
-void FrameSchedule::Start(unsigned rate, std::uint64_t now)
+std::uint32_t FramePeriodUs(unsigned refreshHz)
 {
-    rate_ = rate ? rate : 1;
+    const unsigned kDefaultHz = 60;
+    unsigned hz = refreshHz > 1 ? refreshHz : kDefaultHz;
+    return static_cast<std::uint32_t>(kSecond / hz + (kSecond % hz != 0 ? 1 : 0));
+}
+
+void FrameSchedule::Start(std::uint32_t periodUs, std::uint64_t now)
+{
+    period_ = periodUs ? periodUs : 1;
     start_ = now;
     slot_ = 0;
     late_ = 0;
-}
-
-std::uint64_t FrameSchedule::Due(std::uint64_t slot) const
-{
-    // slot * 10^6 stays far inside 64 bits for any saver's lifetime.
-    return start_ + slot * kSecond / rate_;
 }
 
 std::uint64_t FrameSchedule::WaitAfterFrame(std::uint64_t now)
@@ -27,21 +28,20 @@ std::uint64_t FrameSchedule::WaitAfterFrame(std::uint64_t now)
     }
     // Late: this frame goes now, in the slot that now falls in.
     ++late_;
-    slot_ = now < start_ ? next : (now - start_) * rate_ / kSecond;
+    slot_ = now < start_ ? next : (now - start_) / period_;
     if (slot_ < next)
         slot_ = next;
     return 0;
 }
 
-void SwapPaceCheck::Start(unsigned rate, std::uint64_t now)
+void SwapPaceCheck::Start(std::uint32_t periodUs, std::uint64_t now)
 {
-    rate_ = rate ? rate : 1;
+    period_ = periodUs ? periodUs : 1;
     start_ = now;
     frames_ = 0;
     decided_ = false;
     paces_ = true;
 }
-
 
 bool SwapPaceCheck::SwapPaces(std::uint64_t now)
 {
@@ -54,6 +54,31 @@ bool SwapPaceCheck::SwapPaces(std::uint64_t now)
     if (elapsed < kSecond / 2)
         return true;
     decided_ = true;
-    paces_ = frames_ * kSecond * 4 <= elapsed * rate_ * 5;
+    paces_ = frames_ * period_ * 4 <= elapsed * 5;
     return paces_;
+}
+
+void FramePacer::Restart(const FramePace& pace, std::uint64_t now)
+{
+    started_ = true;
+    pace_ = pace;
+    schedule_.Start(pace.periodUs, now);
+    swap_.Start(pace.periodUs, now);
+    swapPacing_ = pace.swapWaits && pace.periodUs != 0;
+}
+
+std::uint64_t FramePacer::WaitAfterFrame(const FramePace& pace, std::uint64_t now)
+{
+    if (!started_ || pace != pace_)
+        Restart(pace, now);
+    if (pace.periodUs == 0)
+        return 0;
+    if (swapPacing_) {
+        if (swap_.SwapPaces(now))
+            return 0;
+        // The swap did not wait: from here the schedule paces, from now.
+        swapPacing_ = false;
+        schedule_.Start(pace.periodUs, now);
+    }
+    return schedule_.WaitAfterFrame(now);
 }
