@@ -6,8 +6,11 @@
 //
 // Every timed frame is of one fixed moment, so that both ways draw the very
 // same pixels (the "diff px" column checks it) and the ratio shows only
-// what the walk, the sink and the layer cost. Moving the rings (the timer
-// event) and the walk alone are timed on their own.
+// what the walk, the sink and the layer cost. Beside them, the raw replay
+// through the sgl forwarders ("fwd") and into the saver's immediate-mode
+// sink ("sink": the forwarders and the sink's virtual calls, no walk), and
+// the walk alone and moving the rings (the timer event), show where ours
+// spends what the raw loop does not.
 //
 //   frame_bench [seconds per round]   (default 0.6)
 #include <windows.h>
@@ -25,6 +28,7 @@
 #include "saver/rings/logo_file.h"
 #include "saver/rings/orbelle_scene.h"
 #include "saver/rings/scene_window.h"
+#include "saver/rings/sgl_sinks.h"
 
 namespace {
 
@@ -231,6 +235,7 @@ struct CaseResult {
     int rings = 0;
     CountingSink counted;
     Timing ours, raw;
+    Timing forwarded, sunk; // the raw replay through the sgl forwarders; into the saver's sink
     double walkMs = 0, motionMs = 0;
     long differing = -1;
     bool arrays = false; // ours drew from vertex arrays
@@ -291,11 +296,24 @@ void MeasureOnPanel(TSglPanel& panel, BenchOwner& owner, TOrbelleScene& scene, d
         DrawRawFrame(raw);
         SwapBuffers(dc);
     };
+    auto forwarded = [&] {
+        DrawRawFrameSgl(raw);
+        SwapBuffers(dc);
+    };
+    auto sunk = [&] {
+        SglImmediateSink sink;
+        DrawRawFrameInto(raw, sink);
+        SwapBuffers(dc);
+    };
     for (int round = 0; round < kRounds; ++round) {
         PumpMessages();
         result.ours = Better(result.ours, TimeFrames(ours, [] { sglFinish(); }, seconds));
         PumpMessages();
         result.raw = Better(result.raw, TimeFrames(plain, [] { glFinish(); }, seconds));
+        PumpMessages();
+        result.forwarded = Better(result.forwarded, TimeFrames(forwarded, [] { glFinish(); }, seconds));
+        PumpMessages();
+        result.sunk = Better(result.sunk, TimeFrames(sunk, [] { glFinish(); }, seconds));
     }
     result.walkMs = WalkMs(scene.Tree(), inputs, seconds / 2);
     result.arrays = scene.FrameFromArrays();
@@ -349,9 +367,9 @@ void CaseName(const BenchCase& c, char* text, std::size_t size)
 
 void PrintHeader()
 {
-    std::printf("%-16s %6s %7s %8s %9s %8s %9s %8s %8s %8s %9s %7s %s\n", "case", "rings", "shapes",
-                "vertices", "ours fps", "ours ms", "raw fps", "raw ms", "ours/raw", "walk ms",
-                "motion ms", "diff px", "path");
+    std::printf("%-16s %6s %7s %8s %9s %8s %9s %8s %8s %7s %8s %8s %9s %7s %s\n", "case", "rings",
+                "shapes", "vertices", "ours fps", "ours ms", "raw fps", "raw ms", "ours/raw",
+                "fwd ms", "sink ms", "walk ms", "motion ms", "diff px", "path");
 }
 
 void PrintRow(const BenchCase& c, const CaseResult& r)
@@ -363,10 +381,11 @@ void PrintRow(const BenchCase& c, const CaseResult& r)
         return;
     }
     double ratio = r.raw.Ms() > 0 ? r.ours.Ms() / r.raw.Ms() : 0;
-    std::printf("%-16s %6d %7lu %8lu %9.1f %8.2f %9.1f %8.2f %8.2f %8.3f %9.3f %7ld %s\n", name,
-                r.rings, static_cast<unsigned long>(r.counted.shapes),
+    std::printf("%-16s %6d %7lu %8lu %9.1f %8.2f %9.1f %8.2f %8.2f %7.2f %8.2f %8.3f %9.3f %7ld %s\n",
+                name, r.rings, static_cast<unsigned long>(r.counted.shapes),
                 static_cast<unsigned long>(r.counted.vertices), r.ours.Fps(), r.ours.Ms(),
-                r.raw.Fps(), r.raw.Ms(), ratio, r.walkMs, r.motionMs, r.differing,
+                r.raw.Fps(), r.raw.Ms(), ratio, r.forwarded.Ms(), r.sunk.Ms(), r.walkMs,
+                r.motionMs, r.differing,
                 r.arrays ? "arrays" : "immediate");
 }
 

@@ -1,5 +1,7 @@
 #include "bench/raw_frame.h"
 
+#include "saver/framework/sgl.h"
+
 namespace {
 
 GLenum ModeOf(Primitive primitive)
@@ -30,7 +32,7 @@ void RecordingSink::Begin(Primitive primitive)
         cut_ = true;
         return;
     }
-    frame_.shapes.push_back({ModeOf(primitive), colour_, textured_, frame_.vertices.size(), 0});
+    frame_.shapes.push_back({primitive, ModeOf(primitive), colour_, textured_, frame_.vertices.size(), 0});
 }
 
 void RecordingSink::TexCoord(float s, float t)
@@ -70,5 +72,53 @@ void DrawRawFrame(const RawFrame& frame)
         glEnd();
         if (shape.textured)
             glDisable(GL_TEXTURE_2D);
+    }
+}
+
+void DrawRawFrameSgl(const RawFrame& frame)
+{
+    sglClear(GL_COLOR_BUFFER_BIT);
+    sglMatrixMode(GL_MODELVIEW);
+    sglLoadIdentity();
+    sglMultMatrixd(frame.modelview);
+    const RawVertex* vertices = frame.vertices.data();
+    for (const RawShape& shape : frame.shapes) {
+        sglColor4f(shape.colour.r, shape.colour.g, shape.colour.b, shape.colour.a);
+        if (shape.textured)
+            sglEnable(GL_TEXTURE_2D);
+        sglBegin(shape.mode);
+        const RawVertex* v = vertices + shape.first;
+        for (std::size_t i = 0; i < shape.count; ++i, ++v) {
+            if (shape.textured)
+                sglTexCoord2f(v->s, v->t);
+            sglVertex3d(v->x, v->y, v->z);
+        }
+        sglEnd();
+        if (shape.textured)
+            sglDisable(GL_TEXTURE_2D);
+    }
+}
+
+void DrawRawFrameInto(const RawFrame& frame, RingSink& sink)
+{
+    sglClear(GL_COLOR_BUFFER_BIT);
+    sglMatrixMode(GL_MODELVIEW);
+    sglLoadIdentity();
+    sglMultMatrixd(frame.modelview);
+    const RawVertex* vertices = frame.vertices.data();
+    for (const RawShape& shape : frame.shapes) {
+        sink.Colour(shape.colour);
+        if (shape.textured)
+            sink.Texture(true);
+        sink.Begin(shape.primitive);
+        const RawVertex* v = vertices + shape.first;
+        for (std::size_t i = 0; i < shape.count; ++i, ++v) {
+            if (shape.textured)
+                sink.TexCoord(v->s, v->t);
+            sink.Vertex(v->x, v->y, v->z);
+        }
+        sink.End();
+        if (shape.textured)
+            sink.Texture(false);
     }
 }

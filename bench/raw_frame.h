@@ -29,6 +29,7 @@ struct RawVertex {
 };
 
 struct RawShape {
+    Primitive primitive;
     GLenum mode;
     RgbaColour colour;
     bool textured;
@@ -68,3 +69,8 @@ private:
 
 // Clears, loads the recorded camera and draws every shape.
 void DrawRawFrame(const RawFrame& frame);
+// The same replay through the sgl layer's forwarders (the loaded driver).
+void DrawRawFrameSgl(const RawFrame& frame);
+// The same replay handed to a sink (the saver's immediate-mode sink: its
+// virtual calls and the forwarders, without the walk).
+void DrawRawFrameInto(const RawFrame& frame, RingSink& sink);

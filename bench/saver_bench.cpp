@@ -1,12 +1,17 @@
 // Pacing benchmark: the saver's own full-screen mode (the controller, the
 // saver window, the Orbelle scene and its animation timer, at the default
 // settings of a fresh profile), measured for a while after a warm-up, then
-// ended. Prints one line: the process's CPU time as a share of one core, the
-// frames drawn per second, and the display server's CPU share when its
-// process is named; then the intervals between swaps against the display's
-// period: median, 99th percentile, maximum, the late ones (over 1.5
-// periods) and those over 2 periods after the first second. Not a test; its
-// figures depend on the machine.
+// ended. Paced, it first measures the floor in the same process, for the same
+// time each (floor_loops.h): an empty loop (clear and swap, Sleep to the next
+// period), the same empty frames asked for by the saver's animation timer,
+// and a plain immediate-mode loop drawing the saver's default frame.
+// Prints a line per loop and for the saver: the process's CPU time as a
+// share of one core, the frames drawn per second, and the display server's
+// CPU share when its process is named; then the saver's share as a ratio of
+// each loop's; then the intervals between the saver's swaps against the
+// display's period: median, 99th percentile, maximum, the late ones (over
+// 1.5 periods) and those over 2 periods after the first second. Not a test;
+// its figures depend on the machine.
 //
 //   saver_bench [seconds]   (default 20)
 //   ORBELLE_BENCH_UNCAPPED=1      draws without the frame pacing (the
@@ -21,6 +26,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/floor_loops.h"
 #include "common/owners.h"
 #include "common/text.h"
 #include "saver/config/registry.h"
@@ -42,6 +48,18 @@ struct Sample {
 };
 
 Sample gStart;
+// The floor loops' figures (paced runs only), in FloorLoop order.
+const struct {
+    FloorLoop loop;
+    const char* name;
+    const char* shortName;
+} kFloors[] = {
+    {FloorLoop::EmptySleep, "empty loop (clear, swap, Sleep)", "empty"},
+    {FloorLoop::EmptyTimer, "empty frames on the animation timer", "timer"},
+    {FloorLoop::PlainSleep, "plain loop, default frame (immediate)", "plain"},
+};
+FloorFigures gFloors[sizeof kFloors / sizeof kFloors[0]];
+double gSaverShare = 0;
 UINT gSeconds = 20;
 // The performance counter at every swap of the measured time.
 std::vector<LONGLONG> gSwaps;
@@ -127,14 +145,54 @@ Sample Take()
     return s;
 }
 
+void PrintFloor(const char* name, const FloorFigures& f)
+{
+    if (!f.ran) {
+        std::printf("floor    %-40s failed\n", name);
+        return;
+    }
+    std::printf("floor    %-40s %5.1f %% of a core, %6.1f fps, %5.2f ms a frame", name,
+                100.0 * f.cpuShare, f.fps, f.fps > 0 ? 1000.0 * f.cpuShare / f.fps : 0.0);
+    if (f.displayShare >= 0)
+        std::printf(", display server %5.1f %%", 100.0 * f.displayShare);
+    std::printf("\n");
+}
+
+void MeasureFloors()
+{
+    for (std::size_t i = 0; i < sizeof kFloors / sizeof kFloors[0]; ++i) {
+        gFloors[i] = MeasureFloorLoop(kFloors[i].loop, gSeconds, &DisplayCpu);
+        PrintFloor(kFloors[i].name, gFloors[i]);
+        std::fflush(stdout);
+    }
+}
+
+void ReportRatios()
+{
+    bool any = false;
+    for (std::size_t i = 0; i < sizeof kFloors / sizeof kFloors[0]; ++i) {
+        if (!gFloors[i].ran || gFloors[i].cpuShare <= 0)
+            continue;
+        std::printf("%s saver / %s %.2f x", any ? "," : "         CPU share:", kFloors[i].shortName,
+                    gSaverShare / gFloors[i].cpuShare);
+        any = true;
+    }
+    if (any)
+        std::printf("\n");
+}
+
 void Report(const Sample& end)
 {
     double wall = (end.tick - gStart.tick) / 1000.0;
     if (wall <= 0)
         wall = 1;
-    std::printf("%-8s refresh %3u Hz, interval %2u ms: saver %5.1f %% of a core, %6.1f fps",
-                ScrSwapInterval() ? "paced" : "uncapped", ScrRefreshRate(), ScrFrameInterval(),
-                100.0 * (end.cpu - gStart.cpu) / wall, (end.frames - gStart.frames) / wall);
+    gSaverShare = (end.cpu - gStart.cpu) / wall;
+    double fps = (end.frames - gStart.frames) / wall;
+    std::printf("%-8s saver, refresh %3u Hz, period %5u us    %5.1f %% of a core, %6.1f fps, "
+                "%5.2f ms a frame",
+                ScrSwapInterval() ? "paced" : "uncapped", ScrRefreshRate(),
+                static_cast<unsigned>(ScrFramePace(false).periodUs), 100.0 * gSaverShare, fps,
+                fps > 0 ? 1000.0 * gSaverShare / fps : 0.0);
     if (gStart.displayCpu >= 0 && end.displayCpu >= 0)
         std::printf(", display server %5.1f %%", 100.0 * (end.displayCpu - gStart.displayCpu) / wall);
     std::printf(" (%.1f s)\n", wall);
@@ -152,6 +210,7 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD)
         return;
     }
     Report(Take());
+    ReportRatios();
     ReportIntervals();
     if (gScrControl)
         gScrControl->Terminate();
@@ -166,6 +225,8 @@ int main(int argc, char** argv)
     char uncapped[8] = "";
     GetEnvironmentVariableA("ORBELLE_BENCH_UNCAPPED", uncapped, sizeof uncapped);
     ScrSetFramePacing(uncapped[0] != '1');
+    if (ScrSwapInterval())
+        MeasureFloors();
     QueryPerformanceFrequency(&gFrequency);
     gSwaps.reserve(static_cast<std::size_t>(gSeconds) * 2000 + 16);
     ScrRegisterFormClass("TSaverForm", &TSaverForm::Make);

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "saver/framework/sglmath.h"
 
 namespace {
 bool gPacing = true;
@@ -19,14 +18,12 @@ unsigned ScrRefreshRate()
     return mode.dmDisplayFrequency;
 }
 
-unsigned ScrFrameInterval()
+FramePace ScrFramePace(bool swapWaits)
 {
-    return gPacing ? sgl::FrameIntervalMs(ScrRefreshRate()) : 1;
-}
-
-unsigned ScrFrameRate()
-{
-    return gPacing ? ScrRefreshRate() : 0;
+    FramePace pace;
+    pace.periodUs = gPacing ? FramePeriodUs(ScrRefreshRate()) : 1000;
+    pace.swapWaits = gPacing && swapWaits;
+    return pace;
 }
 
 int ScrSwapInterval()

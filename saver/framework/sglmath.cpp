@@ -324,11 +324,4 @@ ModeAction DecideModeAction(const int requested[3], const int current[3])
     return ModeAction::Change;
 }
 
-unsigned FrameIntervalMs(unsigned refreshHz)
-{
-    const unsigned kDefaultHz = 60;
-    unsigned hz = refreshHz > 1 ? refreshHz : kDefaultHz;
-    return 1000 / hz + (1000 % hz != 0 ? 1 : 0); // no sum that could wrap
-}
-
 } // namespace sgl

@@ -73,9 +73,4 @@ enum class ModeAction { None, Reset, Change };
 // current: the mode changed to earlier (-1 each: none).
 ModeAction DecideModeAction(const int requested[3], const int current[3]);
 
-// Milliseconds from one frame's start to the next at a display refresh rate
-// in Hz, rounded up so that no refresh gets two frames (60 Hz: 17 ms). A
-// rate of 0 or 1 is the system's "hardware default": taken as 60 Hz.
-unsigned FrameIntervalMs(unsigned refreshHz);
-
 } // namespace sgl

@@ -9,141 +9,11 @@
 #include "saver/framework/pacing.h"
 #include "saver/framework/panel.h"
 #include "saver/framework/sgl.h"
-#include "saver/rings/frame_arrays.h"
 #include "saver/rings/logo_file.h"
 #include "saver/rings/ring_draw.h"
+#include "saver/rings/sgl_sinks.h"
 
 namespace {
-
-// Hands the drawing walk's primitives to the loaded OpenGL driver.
-class SglSink : public RingSink {
-public:
-    void Begin(Primitive primitive) override
-    {
-        switch (primitive) {
-        case Primitive::TriangleFan: sglBegin(GL_TRIANGLE_FAN); break;
-        case Primitive::LineStrip: sglBegin(GL_LINE_STRIP); break;
-        case Primitive::Quads: sglBegin(GL_QUADS); break;
-        }
-    }
-    void End() override { sglEnd(); }
-    void Colour(const RgbaColour& c) override { sglColor4f(c.r, c.g, c.b, c.a); }
-    void TexCoord(float s, float t) override { sglTexCoord2f(s, t); }
-    void Vertex(double x, double y, double z) override { sglVertex3d(x, y, z); }
-    void Texture(bool on) override
-    {
-        if (on)
-            sglEnable(GL_TEXTURE_2D);
-        else
-            sglDisable(GL_TEXTURE_2D);
-    }
-};
-
-GLenum GlMode(Primitive primitive)
-{
-    switch (primitive) {
-    case Primitive::TriangleFan: return GL_TRIANGLE_FAN;
-    case Primitive::LineStrip: return GL_LINE_STRIP;
-    case Primitive::Quads: return GL_QUADS;
-    }
-    return GL_POINTS;
-}
-
-// The mode of a shape's pieces in the index list.
-GLenum PieceMode(Primitive primitive)
-{
-    switch (primitive) {
-    case Primitive::TriangleFan: return GL_TRIANGLES;
-    case Primitive::LineStrip: return GL_LINES;
-    case Primitive::Quads: return GL_QUADS;
-    }
-    return GL_POINTS;
-}
-
-// Draws the gathered frame run by run, in the walk's order: a run of many
-// shapes in one call from the arrays, a lone shape in immediate mode (one
-// small draw call costs the driver more than the few vertices it replaces,
-// and a driver batches immediate-mode shapes itself). Same primitives,
-// colours and texture states as the immediate-mode sink, so same pixels.
-class ArrayReplay {
-public:
-    explicit ArrayReplay(const FrameArrays& frame) : frame_(frame)
-    {
-        sglVertexPointer(3, GL_FLOAT, 0, frame.Positions().data());
-        sglTexCoordPointer(2, GL_FLOAT, 0, frame.TexCoords().data());
-        sglEnableClientState(GL_VERTEX_ARRAY);
-    }
-    ~ArrayReplay()
-    {
-        SetTexturing(false);
-        sglDisableClientState(GL_VERTEX_ARRAY);
-    }
-    ArrayReplay(const ArrayReplay&) = delete;
-    ArrayReplay& operator=(const ArrayReplay&) = delete;
-
-    void Draw(const FrameRun& run)
-    {
-        SetTexturing(run.texture);
-        SetColour(run.colour);
-        if (run.draws > 1)
-            sglDrawElements(PieceMode(run.primitive), static_cast<GLsizei>(run.indexCount),
-                            GL_UNSIGNED_INT, frame_.Indices().data() + run.firstIndex);
-        else
-            DrawShape(frame_.Draws()[run.firstDraw]);
-    }
-
-private:
-    void SetTexturing(bool on)
-    {
-        if (on == texture_)
-            return;
-        texture_ = on;
-        if (on) {
-            sglEnable(GL_TEXTURE_2D);
-            sglEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        } else {
-            sglDisable(GL_TEXTURE_2D);
-            sglDisableClientState(GL_TEXTURE_COORD_ARRAY);
-        }
-    }
-    void SetColour(const RgbaColour& c)
-    {
-        if (colourKnown_ && SameColour(c, colour_))
-            return;
-        sglColor4f(c.r, c.g, c.b, c.a);
-        colour_ = c;
-        colourKnown_ = true;
-    }
-    void DrawShape(const FrameDraw& draw)
-    {
-        // Texture coordinates exist only for textured vertices.
-        const float* position = &frame_.Positions()[3 * draw.first];
-        const float* tex = draw.texture ? &frame_.TexCoords()[2 * draw.first] : nullptr;
-        sglBegin(GlMode(draw.primitive));
-        for (std::size_t i = 0; i < draw.count; ++i, position += 3) {
-            if (tex) {
-                sglTexCoord2f(tex[0], tex[1]);
-                tex += 2;
-            }
-            sglVertex3f(position[0], position[1], position[2]);
-        }
-        sglEnd();
-    }
-
-    const FrameArrays& frame_;
-    RgbaColour colour_{1, 1, 1, 1};
-    bool colourKnown_ = false;
-    bool texture_ = false;
-};
-
-void DrawFromArrays(const FrameArrays& frame)
-{
-    if (frame.Runs().empty())
-        return;
-    ArrayReplay replay(frame);
-    for (const FrameRun& run : frame.Runs())
-        replay.Draw(run);
-}
 
 void TimerEvent(void* scene)
 {
@@ -194,8 +64,7 @@ TOrbelleScene::TOrbelleScene(const OrbelleSettings& settings, std::uint32_t seed
 
 void TOrbelleScene::Build()
 {
-    timer_.Interval = ScrFrameInterval();
-    timer_.Rate = ScrFrameRate();
+    timer_.Pace = ScrFramePace(false);
     BuildTilt(tilt_);
     BuildRings();
     LoadLogo();
@@ -219,7 +88,9 @@ void TOrbelleScene::GLInit(TSglPanel& panel)
 {
     panel_ = &panel;
     contextReady_ = true;
-    timer_.SwapPaces = panel.SwapSynchronised();
+    // The context may have come with a new display mode and a swap that
+    // waits for its refresh.
+    timer_.Pace = ScrFramePace(panel.SwapSynchronised());
     sglClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     sglShadeModel(GL_FLAT);
     sglEnable(GL_BLEND);
@@ -279,7 +150,7 @@ void TOrbelleScene::DrawFrame()
     // the 64-bit side for a 32-bit program on 64-bit Windows. A colour frame
     // alternates fills and outlines, so no run holds two shapes; it is drawn
     // in immediate mode, which the driver batches better than a call a shape.
-    SglSink immediate;
+    SglImmediateSink immediate;
     bool gather = settings_.monochrome && sglHasVertexArrays();
     if (gather)
         frame_.Clear();
@@ -289,7 +160,7 @@ void TOrbelleScene::DrawFrame()
     else
         Draw3D(tree_, tilt_, look, tex, sink);
     if (gather)
-        DrawFromArrays(frame_);
+        SglDrawGathered(frame_);
     fromArrays_ = gather;
 
     sglPopMatrix();

@@ -3,7 +3,7 @@
 #pragma once
 #include "saver/config/settings.h"
 #include "saver/framework/scene.h"
-#include "saver/rings/anim_timer.h"
+#include "saver/framework/anim_timer.h"
 #include "saver/rings/frame_arrays.h"
 #include "saver/rings/logo.h"
 #include "saver/rings/rings.h"

@@ -110,6 +110,34 @@ TEST(SglLoadLibrary, RefusesADriverMissingRequiredFunctions)
         << text;
 }
 
+// The array path needs exactly the functions it calls: a driver without
+// glColorPointer and glDrawArrays, which it never calls, still gets it; a
+// driver with no vertex arrays at all does not. The trace says which.
+TEST(SglLoadLibrary, TheArrayPathNeedsOnlyTheFunctionsItCalls)
+{
+    const struct {
+        const char* name;
+        std::string driver;
+        bool arrays;
+    } rows[] = {
+        {"no vertex arrays", Driver("forwardgl.dll"), false},
+        {"the array path's functions only", Driver("arrays\\arraysgl.dll"), true},
+        {"the system OpenGL, every one", "OPENGL32.DLL", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TraceCapture trace;
+        ASSERT_NE(nullptr, sglLoadLibrary(row.driver.c_str()));
+        EXPECT_EQ(row.arrays, sglHasVertexArrays());
+        std::string text = trace.Text();
+        EXPECT_NE(std::string::npos,
+                  text.find(row.arrays ? "draws from vertex arrays" : "draws in immediate mode"))
+            << text;
+        sglFreeLibrary();
+        EXPECT_FALSE(sglHasVertexArrays()) << "nothing loaded, no arrays";
+    }
+}
+
 TEST(SglLoadLibrary, MissingFileGivesNull)
 {
     EXPECT_EQ(nullptr, sglLoadLibrary(Driver("nosuchgl.dll").c_str()));

@@ -348,22 +348,3 @@ TEST(DisplayMode, DecidesByRequestAndCurrentMode)
 }
 
 } // namespace
-
-namespace {
-
-TEST(FrameInterval, NoRefreshSeesTwoFrames)
-{
-    struct Row {
-        unsigned hz, ms;
-    } rows[] = {{0, 17}, {1, 17}, {60, 17}, {50, 20}, {75, 14}, {85, 12}, {144, 7},
-                {1000, 1}, {5000, 1}, {0xFFFFFFFFu, 1}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.hz);
-        unsigned ms = sgl::FrameIntervalMs(row.hz);
-        EXPECT_EQ(row.ms, ms);
-        unsigned hz = row.hz > 1 ? row.hz : 60;
-        EXPECT_GE(static_cast<double>(ms), 1000.0 / hz) << "at most one frame per refresh";
-    }
-}
-
-} // namespace

@@ -1,4 +1,4 @@
-// The animation timer and the Orbelle scene on a real window under Wine.
+// The Orbelle scene on a real window under Wine.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,101 +11,11 @@
 #include "saver/framework/panel.h"
 #include "saver/framework/saverform.h"
 #include "saver/framework/sgl.h"
-#include "saver/rings/anim_timer.h"
 #include "saver/rings/orbelle_scene.h"
 #include "saver/rings/scene_window.h"
 #include "support.h"
 
 namespace {
-
-const DWORD kWaitMs = 10000;
-
-using support::PumpUntil;
-
-struct Counter {
-    long events = 0;
-    DWORD thread = 0;
-    TAnimTimer* stopFrom = nullptr; // stops this timer from inside the event
-};
-
-void CountEvent(void* context)
-{
-    Counter* counter = static_cast<Counter*>(context);
-    ++counter->events;
-    counter->thread = GetCurrentThreadId();
-    if (counter->stopFrom)
-        counter->stopFrom->Stop();
-}
-
-TEST(AnimTimer, EventsRunOnTheCreatingThread)
-{
-    Counter counter;
-    {
-        TAnimTimer timer(&CountEvent, &counter);
-        timer.Interval = 1;
-        ASSERT_TRUE(timer.Start());
-        EXPECT_TRUE(timer.Running());
-        EXPECT_TRUE(PumpUntil([&] { return counter.events >= 30; }, kWaitMs));
-        EXPECT_EQ(GetCurrentThreadId(), counter.thread);
-    }
-    // The worker ends after the component: the last one frees the record.
-    EXPECT_TRUE(PumpUntil([] { return AnimSharedRecords() == 0; }, kWaitMs));
-}
-
-TEST(AnimTimer, DisabledTimerRunsNoEvents)
-{
-    Counter counter;
-    TAnimTimer timer(&CountEvent, &counter);
-    timer.Enabled = false;
-    timer.Interval = 1;
-    ASSERT_TRUE(timer.Start());
-    PumpUntil([] { return false; }, 300);
-    EXPECT_EQ(0, counter.events);
-    EXPECT_TRUE(timer.Running());
-    timer.Enabled = true;
-    EXPECT_TRUE(PumpUntil([&] { return counter.events >= 3; }, kWaitMs));
-}
-
-TEST(AnimTimer, AlertCutsALongWaitShort)
-{
-    Counter counter;
-    TAnimTimer timer(&CountEvent, &counter);
-    timer.Interval = 600000; // ten minutes between frames
-    ASSERT_TRUE(timer.Start());
-    ASSERT_TRUE(PumpUntil([&] { return counter.events >= 1; }, kWaitMs));
-    PumpUntil([] { return false; }, 200);
-    EXPECT_EQ(1, counter.events);
-    timer.Alert();
-    EXPECT_TRUE(PumpUntil([&] { return counter.events >= 2; }, kWaitMs));
-}
-
-TEST(AnimTimer, StoppingFromTheEventEndsTheWorker)
-{
-    Counter counter;
-    TAnimTimer timer(&CountEvent, &counter);
-    counter.stopFrom = &timer;
-    timer.Interval = 1;
-    ASSERT_TRUE(timer.Start());
-    ASSERT_TRUE(PumpUntil([&] { return counter.events >= 1; }, kWaitMs));
-    EXPECT_FALSE(timer.Running());
-    EXPECT_TRUE(PumpUntil([] { return AnimSharedRecords() == 0; }, kWaitMs));
-    PumpUntil([] { return false; }, 100);
-    EXPECT_EQ(1, counter.events);
-}
-
-TEST(AnimTimer, ManyTimersComeAndGo)
-{
-    for (int i = 0; i < 20; ++i) {
-        Counter counter;
-        TAnimTimer timer(&CountEvent, &counter);
-        timer.Interval = 1;
-        ASSERT_TRUE(timer.Start());
-        if (i % 2) {
-            ASSERT_TRUE(PumpUntil([&] { return counter.events >= 1; }, kWaitMs));
-        }
-    }
-    EXPECT_TRUE(PumpUntil([] { return AnimSharedRecords() == 0; }, kWaitMs));
-}
 
 // Fixed frames of the scene: a seeded tree, fixed time steps, read back
 // from the back buffer and compared with reference images in
@@ -246,21 +156,34 @@ TEST(OrbelleScene, FixedFramesMatchTheirReferences)
 
 // A driver without the vertex-array functions (the tests' forwarding
 // driver exports only the functions every driver has, as 3dfx-style drivers
-// do) gets every frame in immediate mode; the system's OpenGL gets the
-// monochrome frames from arrays. Both give the very same pixels.
-TEST(OrbelleScene, BothDrawingPathsGiveTheSamePixels)
+// do) gets every frame in immediate mode; a driver with the array path's
+// functions and no others, and the system's OpenGL, get the monochrome
+// frames from arrays. All give the very same pixels.
+TEST(OrbelleScene, EveryDrawingPathGivesTheSamePixels)
 {
-    const std::string subset = support::WinPath(SAVER_DRIVERS) + "\\forwardgl.dll";
+    const std::string drivers = support::WinPath(SAVER_DRIVERS);
+    const struct {
+        const char* name;
+        std::string driver;
+        bool arrays; // for monochrome frames
+    } paths[] = {
+        {"no vertex arrays", drivers + "\\forwardgl.dll", false},
+        {"the array path's functions only", drivers + "\\arrays\\arraysgl.dll", true},
+    };
     for (const FrameCase& c : kFrames) {
         SCOPED_TRACE(c.name);
-        bool arrays = false, subsetArrays = true;
-        Pixels system = Render(c, "OPENGL32.DLL", &arrays);
-        Pixels immediate = Render(c, subset.c_str(), &subsetArrays);
-        EXPECT_EQ(c.monochrome, arrays);
-        EXPECT_FALSE(subsetArrays);
+        bool systemArrays = false;
+        Pixels system = Render(c, "OPENGL32.DLL", &systemArrays);
+        EXPECT_EQ(c.monochrome, systemArrays);
         ASSERT_EQ(static_cast<std::size_t>(kWidth * kHeight * 3), system.size());
-        EXPECT_TRUE(system == immediate) << "the two paths drew different pixels";
         EXPECT_GT(Count(system).lit, 0);
+        for (const auto& path : paths) {
+            SCOPED_TRACE(path.name);
+            bool arrays = !path.arrays;
+            Pixels pixels = Render(c, path.driver.c_str(), &arrays);
+            EXPECT_EQ(c.monochrome && path.arrays, arrays);
+            EXPECT_TRUE(system == pixels) << "the two paths drew different pixels";
+        }
     }
 }
 

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include "saver/framework/frame_pacer.h"
+
 struct TAnimShared;
 
 class TAnimTimer {
@@ -18,15 +20,10 @@ public:
     TAnimTimer(const TAnimTimer&) = delete;
     TAnimTimer& operator=(const TAnimTimer&) = delete;
 
-    bool Enabled = true;    // false: the worker keeps pacing, no events run
-    unsigned Interval = 10; // milliseconds from one frame's start to the next
-    // Frames a second on exact deadlines (the display's refresh rate), in
-    // place of Interval; 0: Interval paces.
-    unsigned Rate = 0;
-    // The frame's swap waits for the refresh (its swap interval was set): it
-    // paces the frames, and the timer only wakes the window for the next,
-    // as long as the swap shows that it really waits.
-    bool SwapPaces = false;
+    bool Enabled = true; // false: the worker keeps pacing, no events run
+    // How the frames are paced (10 ms apart by default); read by the worker
+    // after every event, so a change holds from the next frame.
+    FramePace Pace;
 
     // Creates the hidden window and the worker thread; false when either fails.
     bool Start();
@@ -38,6 +35,8 @@ public:
     // The private message of the hidden window and its wParam values.
     static const UINT kMessage = WM_APP;
     static const WPARAM kStop = 1, kTick = 2, kAlert = 3;
+    // A tick's answer when the timer has stopped (the worker then ends).
+    static const LRESULT kStopped = -2;
 
 private:
     static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,11 +1,10 @@
-#include "saver/rings/anim_timer.h"
+#include "saver/framework/anim_timer.h"
 
 #include <mmsystem.h>
 
 #include <new>
 
 #include "common/owners.h"
-#include "saver/rings/frame_schedule.h"
 
 struct TAnimShared {
     CRITICAL_SECTION lock;
@@ -16,8 +15,7 @@ struct TAnimShared {
     DWORD threadId = 0;
     int priority = THREAD_PRIORITY_NORMAL;
     // Copied from the component by each tick, while the worker waits for it.
-    unsigned rate = 0;
-    bool swapPaces = false;
+    FramePace pace;
 };
 
 namespace {
@@ -92,68 +90,62 @@ bool QuitPosted()
     return false;
 }
 
-// Microseconds of the performance counter; false where the system has none.
-bool NowUs(std::uint64_t* now)
-{
-    LARGE_INTEGER frequency, counter;
-    if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0 ||
-        !QueryPerformanceCounter(&counter))
-        return false;
-    std::uint64_t f = static_cast<std::uint64_t>(frequency.QuadPart);
-    std::uint64_t c = static_cast<std::uint64_t>(counter.QuadPart);
-    *now = c / f * 1000000 + c % f * 1000000 / f;
-    return true;
-}
+// The pacer's clock, in microseconds: the performance counter, or the
+// multimedia timer where the system has no counter. Chosen once per worker.
+class PaceClock {
+public:
+    PaceClock()
+    {
+        LARGE_INTEGER frequency;
+        if (QueryPerformanceFrequency(&frequency) && frequency.QuadPart > 0)
+            frequency_ = static_cast<std::uint64_t>(frequency.QuadPart);
+    }
+    std::uint64_t NowUs()
+    {
+        LARGE_INTEGER counter;
+        if (frequency_ && QueryPerformanceCounter(&counter)) {
+            std::uint64_t c = static_cast<std::uint64_t>(counter.QuadPart);
+            return c / frequency_ * 1000000 + c % frequency_ * 1000000 / frequency_;
+        }
+        // timeGetTime wraps after 49.7 days: keep counting past it.
+        DWORD ms = timeGetTime();
+        msTotal_ += static_cast<DWORD>(ms - msLast_);
+        msLast_ = ms;
+        return msTotal_ * 1000;
+    }
 
-// Frames on the display's exact period (TAnimTimer::Rate).
-struct Pacer {
-    unsigned rate = 0;
-    FrameSchedule schedule;
-    SwapPaceCheck swap;
+private:
+    std::uint64_t frequency_ = 0;
+    DWORD msLast_ = timeGetTime();
+    std::uint64_t msTotal_ = 0;
 };
 
-// The wait in milliseconds before the next frame: none where a synchronised
-// swap has just waited for the refresh, else until the next frame is due,
-// rounded up (a wait ends at the earliest when asked, so frames never come
-// early; the schedule, not the waits, keeps the rate).
-LONG PacedWait(Pacer& pacer, const TAnimShared& shared, std::uint64_t frameStart,
-               std::uint64_t frameEnd)
+// Waits the pacer's time, rounded up to whole milliseconds (a wait ends at
+// the earliest when asked, so frames never come early; the schedule, not
+// the waits, keeps the rate); with no time left, yields the time slice.
+void WaitForNextFrame(const TAnimShared& shared, std::uint64_t waitUs)
 {
-    if (pacer.rate != shared.rate) {
-        pacer.rate = shared.rate;
-        pacer.schedule.Start(shared.rate, frameStart);
-        pacer.swap.Start(shared.rate, frameEnd);
+    if (waitUs == 0) {
+        Sleep(0);
+        return;
     }
-    if (shared.swapPaces && pacer.swap.SwapPaces(frameEnd))
-        return 0;
-    return static_cast<LONG>((pacer.schedule.WaitAfterFrame(frameEnd) + 999) / 1000);
+    std::uint64_t ms = (waitUs + 999) / 1000;
+    WaitForSingleObject(shared.wake.Get(), ms < INFINITE ? static_cast<DWORD>(ms) : INFINITE - 1);
 }
 
 void RunFrames(TAnimShared* shared)
 {
-    Pacer pacer;
+    PaceClock clock;
+    FramePacer pacer;
     while (!QuitPosted()) {
         HWND window = RunningWindow(shared);
         if (!window)
             return;
-        DWORD t0 = timeGetTime();
-        std::uint64_t frameStart = 0, frameEnd = 0;
-        bool exact = NowUs(&frameStart);
-        LRESULT interval = SendMessageA(window, TAnimTimer::kMessage, TAnimTimer::kTick, 0);
-        DWORD t1 = timeGetTime();
-        if (interval == -2) {
+        if (SendMessageA(window, TAnimTimer::kMessage, TAnimTimer::kTick, 0) == TAnimTimer::kStopped) {
             PostMessageA(window, TAnimTimer::kMessage, TAnimTimer::kStop, 0);
             continue;
         }
-        if (interval == -1)
-            continue;
-        LONG wait = static_cast<LONG>(t0 + static_cast<DWORD>(interval) - t1);
-        if (shared->rate && exact && NowUs(&frameEnd))
-            wait = PacedWait(pacer, *shared, frameStart, frameEnd);
-        if (wait > 0)
-            WaitForSingleObject(shared->wake.Get(), static_cast<DWORD>(wait));
-        else
-            Sleep(0);
+        WaitForNextFrame(*shared, pacer.WaitAfterFrame(shared->pace, clock.NowUs()));
     }
 }
 
@@ -261,12 +253,11 @@ LRESULT TAnimTimer::Tick()
 {
     if (Enabled && onTimer_)
         onTimer_(context_);
-    if (shared_) {
-        shared_->rate = Rate;
-        shared_->swapPaces = SwapPaces;
-    }
     // The event may have stopped the timer.
-    return shared_ ? static_cast<LRESULT>(Interval) : -2;
+    if (!shared_)
+        return kStopped;
+    shared_->pace = Pace;
+    return 0;
 }
 
 LRESULT CALLBACK TAnimTimer::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -275,7 +266,7 @@ LRESULT CALLBACK TAnimTimer::WndProc(HWND window, UINT message, WPARAM wParam, L
     if (message != kMessage)
         return DefWindowProcA(window, message, wParam, lParam);
     if (!timer)
-        return -2;
+        return kStopped;
     switch (wParam) {
     case kTick:
         return timer->Tick();
