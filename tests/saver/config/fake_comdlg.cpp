@@ -1,6 +1,6 @@
 // A stand-in for comdlg32.dll as the common dialogs of Windows 95, 98 and
 // NT 4 behave: GetOpenFileNameA refuses every structure size but the one
-// they know (76 bytes on i686) with CDERR_STRUCTSIZE. It appends each size
+// they know (76 bytes on i686, 136 for the x86-64 twin) with CDERR_STRUCTSIZE. It appends each size
 // it is given, one per line, to the file FAKE_COMDLG_LOG; with the right
 // size it fails with the error in FAKE_COMDLG_ERROR (hexadecimal) when that
 // is set, chooses the path in FAKE_COMDLG_CHOICE when that is set, and
@@ -26,6 +26,8 @@ struct OpenFileNamePrefix {
     LPSTR lpstrFile;
     DWORD nMaxFile;
 };
+// The 4.00 structure, up to lpTemplateName (OPENFILENAME_SIZE_VERSION_400A).
+const DWORD kKnownSize = sizeof(void*) == 4 ? 76 : 136;
 const DWORD CDERR_STRUCTSIZE = 0x0001;
 const DWORD CDERR_INITIALIZATION = 0x0002;
 
@@ -55,7 +57,7 @@ extern "C" __declspec(dllexport) BOOL WINAPI GetOpenFileNameA(OpenFileNamePrefix
         return FALSE;
     }
     LogSize(ofn->lStructSize);
-    if (ofn->lStructSize != 76) {
+    if (ofn->lStructSize != kKnownSize) {
         gError = CDERR_STRUCTSIZE;
         return FALSE;
     }

@@ -3,6 +3,7 @@
 // only the structure size of their own time and fail on any other.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commdlg.h>
 
 #include <string>
 #include <vector>
@@ -28,6 +29,12 @@ std::string ReadText(const char* name)
     if (RegGetValueA(HKEY_CURRENT_USER, kKey, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
         return "<missing>";
     return text;
+}
+
+// The size the old dialogs take, as the log writes it.
+std::string KnownSize()
+{
+    return std::to_string(OPENFILENAME_SIZE_VERSION_400A) + " ";
 }
 
 std::string Folder()
@@ -147,7 +154,7 @@ TEST(OldFileDialogs, BothChoosersGiveTheSizeTheyKnowAndAChosenDriverIsListed)
     OpenChooser(d, kChoosers[0]);
     EXPECT_TRUE(robot::WaitFor([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == before + 1; }, kWaitMs))
         << "the chosen driver is listed";
-    EXPECT_EQ("76 ", LoggedSizes());
+    EXPECT_EQ(KnownSize(), LoggedSizes());
     Finish(d, IDOK);
     EXPECT_EQ(driver, ReadText("DriverPath"));
 }
@@ -170,7 +177,7 @@ TEST(OldFileDialogs, AFailureIsShownToTheUserNotTakenForACancel)
         ASSERT_TRUE(robot::WaitUntilGone(error.window, kWaitMs));
         EXPECT_TRUE(IsWindow(d.window)) << "the dialog goes on";
     }
-    EXPECT_EQ("76 76 ", LoggedSizes());
+    EXPECT_EQ(KnownSize() + KnownSize(), LoggedSizes());
     Finish(d, IDOK);
     EXPECT_EQ("", ReadText("DriverPath"));
     EXPECT_EQ("*def", ReadText("FileName"));
@@ -187,7 +194,7 @@ TEST(OldFileDialogs, ACancelShowsNothing)
         robot::Settle(d.child, 800);
         EXPECT_EQ(nullptr, robot::FindTopWindow("#32770", "Error", d.child.id));
     }
-    EXPECT_EQ("76 76 ", LoggedSizes());
+    EXPECT_EQ(KnownSize() + KnownSize(), LoggedSizes());
     Finish(d, IDCANCEL);
 }
 
