@@ -18,21 +18,6 @@ const char kClassName[] = "OrbelleFloorWindow";
 const std::uint32_t kSeed = 4242;
 const DWORD kWarmUpMs = 1000;
 
-double Seconds(const FILETIME& time)
-{
-    ULARGE_INTEGER value;
-    value.LowPart = time.dwLowDateTime;
-    value.HighPart = time.dwHighDateTime;
-    return static_cast<double>(value.QuadPart) / 1e7;
-}
-
-double ProcessCpu()
-{
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
-        return 0;
-    return Seconds(kernel) + Seconds(user);
-}
 
 // The loop's window, its context and what it draws.
 struct FloorWindow {
@@ -281,4 +266,20 @@ FloorFigures MeasureFloorLoop(FloorLoop loop, unsigned seconds, double (*display
     CloseWindow(w);
     gFloor = nullptr;
     return figures;
+}
+
+static double Seconds(const FILETIME& time)
+{
+    ULARGE_INTEGER value;
+    value.LowPart = time.dwLowDateTime;
+    value.HighPart = time.dwHighDateTime;
+    return static_cast<double>(value.QuadPart) / 1e7;
+}
+
+double ProcessCpu()
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return 0;
+    return Seconds(kernel) + Seconds(user);
 }

@@ -24,3 +24,6 @@ enum class FloorLoop {
 // full-screen window of its own, and measures it. displayCpu: the display
 // server's CPU seconds so far (-1 unknown).
 FloorFigures MeasureFloorLoop(FloorLoop loop, unsigned seconds, double (*displayCpu)());
+
+// The CPU seconds this process has used so far, every thread, kernel and user.
+double ProcessCpu();

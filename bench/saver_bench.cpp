@@ -95,21 +95,6 @@ void ReportIntervals()
                 static_cast<unsigned long>(ms.size()));
 }
 
-double Seconds(const FILETIME& time)
-{
-    ULARGE_INTEGER value;
-    value.LowPart = time.dwLowDateTime;
-    value.HighPart = time.dwHighDateTime;
-    return static_cast<double>(value.QuadPart) / 1e7;
-}
-
-double ProcessCpu()
-{
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
-        return 0;
-    return Seconds(kernel) + Seconds(user);
-}
 
 // utime + stime of a Linux process, in seconds (100 ticks a second).
 double DisplayCpu()
