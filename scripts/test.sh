@@ -14,11 +14,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # run in their place (the same sources and tests, as 64-bit programs), and
 # the 32-bit programs are built and checked as files only (imports,
 # instructions, headers: the native tree's checks).
-mkdir -p "$root/build"
-probe=$root/build/ia32-probe
-cc -O1 -no-pie -o "$probe" "$root/scripts/ia32-probe.c"
 x64=${1:-}
-if ! "$probe"; then
+if ! "$root/scripts/runs-32bit.sh"; then
   x64=x64
   export ORBELLE_I686_PROGRAMS_ONLY=1
 fi
