@@ -39,6 +39,22 @@ void RegisterProducts(const RegistrationNames& names, bool saverInstalled, bool 
 // screen saving on.
 void ActivateSaver(const char* saverPath);
 
+// Whether the users of two processes are one: 1 yes, 0 no, -1 cannot tell
+// (the Windows 95 family, or a token that cannot be read).
+int ProcessesShareUser(HANDLE first, HANDLE second);
+
+// Whether the installer runs under another account than the desktop's shell
+// (an administrator's, given at the elevation prompt by a standard user), so
+// that its per-user steps went into that account's profile. False where it
+// cannot tell.
+bool RunsAsAnotherUser();
+
+// Tells the user that the per-user steps went to another account and what
+// to do in their own: choose the saver (saverTitle) and, when hotCorners,
+// start the hot corners once. Modal, with caption.
+constexpr std::size_t kAnotherUserTextSize = 1024;
+void TellAboutAnotherUser(HWND owner, const char* caption, const char* saverTitle, bool hotCorners);
+
 // Shows the saver running in the modal "Preview" dialog until the user
 // closes it.
 void ShowPreviewDialog(HWND owner, const char* saverPath);

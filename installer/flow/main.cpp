@@ -127,6 +127,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         RegisterInstallation(&flow);
     if (flow.SaverInstalled) {
         ActivateSaver(flow.SaverPath);
+        if (RunsAsAnotherUser())
+            TellAboutAnotherUser(flow.BackdropWindow, flow.Strings.DescriptiveName,
+                                 flow.Strings.SaverTitle, flow.HotCornersWanted);
         ShowPreviewDialog(flow.BackdropWindow, flow.SaverPath);
     }
 
