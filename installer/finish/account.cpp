@@ -82,7 +82,8 @@ void TellAboutAnotherUser(HWND owner, const char* caption, const char* saverTitl
                "so the screen saver was made current%s for that account only.\r\n\r\n"
                "To have it in your own account, choose \"%s\" in the screen saver settings%s.",
                hotCorners ? ", and the hot corners set to start at logon," : "", saverTitle,
-               hotCorners ? ", and start the hot corners once with \"rundll32 quadrix.dll,RunDialog\""
+               hotCorners ? ", and tick \"Have hot corner services load at startup\" in the hot "
+                            "corners' settings (\"rundll32 quadrix.dll,RunDialog\")"
                           : "");
     MessageBoxA(owner, text, caption, MB_OK | MB_ICONINFORMATION);
 }

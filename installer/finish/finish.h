@@ -51,7 +51,7 @@ bool RunsAsAnotherUser();
 
 // Tells the user that the per-user steps went to another account and what
 // to do in their own: choose the saver (saverTitle) and, when hotCorners,
-// start the hot corners once. Modal, with caption.
+// have the hot corners start at logon. Modal, with caption.
 constexpr std::size_t kAnotherUserTextSize = 1024;
 void TellAboutAnotherUser(HWND owner, const char* caption, const char* saverTitle, bool hotCorners);
 

@@ -41,7 +41,8 @@ TEST(AnotherUser, TheUserIsToldWhatToDoInTheirOwnAccount)
          "This installation ran under another account than the one using this desktop, so the "
          "screen saver was made current, and the hot corners set to start at logon, for that "
          "account only.\r\n\r\nTo have it in your own account, choose \"Orbelle\" in the screen "
-         "saver settings, and start the hot corners once with \"rundll32 quadrix.dll,RunDialog\"."},
+         "saver settings, and tick \"Have hot corner services load at startup\" in the hot "
+         "corners' settings (\"rundll32 quadrix.dll,RunDialog\")."},
         {false,
          "This installation ran under another account than the one using this desktop, so the "
          "screen saver was made current for that account only.\r\n\r\nTo have it in your own "
