@@ -20,14 +20,13 @@
 namespace {
 
 constexpr DWORD kServiceEndMs = 5000;
-// The service answers WM_CLOSE once it has told its listeners (each of them
-// bounded) that it ends.
-constexpr UINT kServiceCloseMs = 25000;
+// The service answers WM_CLOSE once it has told its listeners that it ends:
+// a full notify list where none answers, and then its own ending.
+constexpr UINT kServiceCloseMs = kListCapacity * kListAnswerMs + kServiceEndMs;
 // Settings windows of other processes get this long to close and their
 // processes to end, before the removal goes on without them.
 constexpr DWORD kSettingsCloseMs = 8000;
 constexpr int kMessageSize = 1024;
-constexpr int kMostWindows = 20;
 
 const char kServiceHangs[] =
     "The hot corner service does not answer and could not be stopped. "
@@ -70,8 +69,8 @@ bool IsServiceWindow(HWND window)
 
 // The processes that show the windows, each once.
 struct SettingsHosts {
-    KernelHandle processes[kMostWindows];
-    DWORD ids[kMostWindows] = {};
+    KernelHandle processes[kListCapacity];
+    DWORD ids[kListCapacity] = {};
     int count = 0;
 
     void Add(DWORD id)
@@ -79,7 +78,7 @@ struct SettingsHosts {
         for (int i = 0; i < count; ++i)
             if (ids[i] == id)
                 return;
-        if (count == kMostWindows)
+        if (count == static_cast<int>(kListCapacity))
             return;
         processes[count].Reset(OpenProcess(SYNCHRONIZE, FALSE, id));
         if (processes[count])
@@ -101,9 +100,9 @@ bool AllGone(const HWND* windows, int count)
 // their windows and then their processes get a bounded time to go.
 void CloseSettingsWindows()
 {
-    HWND listed[kMostWindows];
-    int count = NotifyWindows(listed, kMostWindows);
-    HWND closing[kMostWindows];
+    HWND listed[kListCapacity];
+    int count = NotifyWindows(listed, kListCapacity);
+    HWND closing[kListCapacity];
     int closingCount = 0;
     SettingsHosts hosts;
     for (int i = 0; i < count; ++i) {

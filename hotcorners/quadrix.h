@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "hotcorners/corners.h"
+
 extern HINSTANCE gModule;
 
 // Private messages: WM_APP with the code in wParam.
@@ -64,7 +66,12 @@ void SetDialogWindowSlot(HWND window);
 HWND GetAboutWindowSlot();
 void SetAboutWindowSlot(HWND window);
 
-// The notify and feedback lists (20 windows each, under the list mutex).
+// The notify and feedback lists (kListCapacity windows each, under the
+// list mutex). A list window gets kListAnswerMs to answer each message; one
+// that does not (stuck in a box of its own, or stopped) leaves the list, so
+// the next walk does not wait for it again. The sender holds the list mutex
+// meanwhile.
+constexpr UINT kListAnswerMs = 1000;
 void AddNotify(HWND window);
 void RemoveNotify(HWND window);
 // Adds the window again if a walk dropped it (it did not answer in time
@@ -137,6 +144,8 @@ bool LaunchSaverSettings();
 // Starts a command line (writable, as CreateProcessA wants it) as a process
 // of its own, not waited for.
 bool LaunchCommandLine(char* commandLine);
+// Room for the configured saver's path, as read and as mapped.
+constexpr unsigned kSaverPathSize = 500;
 // The configured saver ("SCRNSAVE.EXE" of "system.ini"), a path in the
 // system directory mapped past the 32-bit redirection on 64-bit Windows;
 // false when none is configured or it does not fit in size characters.

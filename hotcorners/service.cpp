@@ -10,7 +10,6 @@ namespace {
 
 constexpr UINT_PTR kTickTimer = 1;
 constexpr UINT kTickMs = 500;
-constexpr DWORD kSaverPathSize = 260;
 // Every so many ticks the service makes sure it is still on the notify list
 // (a walk drops a window that did not answer in time, as a stopped one).
 constexpr unsigned kListCheckTicks = 20;
@@ -276,7 +275,7 @@ void ServiceRecord::SetSaverActive(bool on)
 bool ServiceRecord::HasUsableSaver()
 {
     char saver[kSaverPathSize] = {};
-    if (!ConfiguredSaverPath(saver, kSaverPathSize))
+    if (!ConfiguredSaverPath(saver, sizeof saver))
         return false;
     FileHandle file(CreateFileA(saver, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                                 nullptr));

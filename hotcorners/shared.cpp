@@ -28,22 +28,23 @@ struct SharedBlock {
     SessionPart parts[kSessionParts];
 };
 
-constexpr SessionPart kFreshPart = {0, 0, 0, {{0}, {0}, 0}, {{0}, {0}, 0}, {'-', '-', '-', '-'}};
+// Empty slots and lists; the corner copy as no setting ("----").
+constexpr SharedBlock FreshBlock()
+{
+    SharedBlock block = {};
+    for (SessionPart& part : block.parts)
+        for (char& code : part.cornerCopy)
+            code = '-';
+    return block;
+}
 
 // A shared section must be initialised data: uninitialised data would land
-// in .bss, which the linker does not share.
-SharedBlock gSharedBlock __attribute__((section(".qshared"), shared)) = {
-    {0},
-    {kFreshPart, kFreshPart, kFreshPart, kFreshPart, kFreshPart, kFreshPart, kFreshPart,
-     kFreshPart}};
+// in .bss, which the linker does not share. (Made at compile time.)
+SharedBlock gSharedBlock __attribute__((section(".qshared"), shared)) = FreshBlock();
 
 constexpr DWORD kServiceTimeoutMs = 2000;
 constexpr DWORD kListTimeoutMs = 1000;
 constexpr DWORD kDialogTimeoutMs = 1000;
-// A list window gets this long to answer each message; one that does not
-// (stuck in a box of its own, or stopped) leaves the list, so the next walk
-// does not wait for it again. The sender holds the list mutex meanwhile.
-constexpr UINT kListAnswerMs = 1000;
 // The service answers its private messages at once when it answers at all.
 constexpr UINT kServiceAnswerMs = 2000;
 

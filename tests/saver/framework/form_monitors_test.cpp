@@ -51,7 +51,7 @@ bool Verifier(HWND)
     return gVerifierAnswer;
 }
 
-bool IsWindows95Family()
+bool IsNotNTFamily()
 {
     return false;
 }
@@ -73,7 +73,7 @@ TEST(TwoMonitors, ThePasswordGuardsInputOverTheSecondMonitor)
                REG_DWORD, &noDelay, sizeof noDelay);
     WriteValue("Control Panel\\Desktop", "ScreenSaveUsePassword", REG_SZ, "1", 2);
     ScrSetPasswordVerifier(&Verifier);
-    ScrSetFamilyCheck(&IsWindows95Family);
+    ScrSetFamilyCheck(&IsNotNTFamily);
     ASSERT_TRUE(robot::MoveMouse({500, 400}));
 
     ScrRegisterFormClass("TTestSaverForm", &TTestForm::Make);
