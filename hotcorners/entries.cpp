@@ -12,10 +12,13 @@
 #include "common/owners.h"
 #include "common/paths.h"
 #include "common/text.h"
+#include "hotcorners/corners.h"
+#include "hotcorners/mutexes.h"
 #include "hotcorners/picker.h"
 #include "hotcorners/quadrix.h"
 #include "hotcorners/resource.h"
 #include "hotcorners/settings.h"
+#include "hotcorners/shared_block.h"
 
 namespace {
 
@@ -31,26 +34,6 @@ constexpr int kMessageSize = 1024;
 const char kServiceHangs[] =
     "The hot corner service does not answer and could not be stopped. "
     "It may still be running.";
-
-// Waits for the process to end while still handling the messages other
-// threads send to this one (the ending service tells the notify list).
-// True when it ended in time.
-bool WaitForProcessEnd(HANDLE process, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        DWORD spent = GetTickCount() - start;
-        if (spent >= timeoutMs)
-            return false;
-        DWORD wait = MsgWaitForMultipleObjects(1, &process, FALSE, timeoutMs - spent, QS_SENDMESSAGE);
-        if (wait == WAIT_OBJECT_0)
-            return true;
-        if (wait != WAIT_OBJECT_0 + 1)
-            return false;
-        MSG msg;
-        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // delivers sent messages
-    }
-}
 
 // The top-level window of a settings page is its property sheet.
 HWND TopLevelOf(HWND window)
@@ -122,7 +105,7 @@ void CloseSettingsWindows()
         DWORD spent = GetTickCount() - start;
         if (spent >= kSettingsCloseMs)
             break;
-        WaitForProcessEnd(hosts.processes[i].Get(), kSettingsCloseMs - spent);
+        WaitDeliveringSent(hosts.processes[i].Get(), kSettingsCloseMs - spent);
     }
 }
 
@@ -230,26 +213,27 @@ bool EnterCom()
 
 bool StopServiceAndWait()
 {
-    HWND service = GetServiceWindow();
     KernelHandle process;
     bool answered = true;
-    if (service) {
-        DWORD id = 0;
-        GetWindowThreadProcessId(service, &id);
-        // A service in this very process cannot end while we wait for it.
-        if (id && id != GetCurrentProcessId())
-            process.Reset(OpenProcess(SYNCHRONIZE, FALSE, id));
-        DWORD_PTR ignored = 0;
-        answered = SendMessageTimeoutA(service, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG,
-                                       kServiceCloseMs, &ignored) != 0;
+    {
+        ServiceSlot slot;
+        if (HWND service = slot.Window()) {
+            DWORD id = 0;
+            GetWindowThreadProcessId(service, &id);
+            // A service in this very process cannot end while we wait for it.
+            if (id && id != GetCurrentProcessId())
+                process.Reset(OpenProcess(SYNCHRONIZE, FALSE, id));
+            DWORD_PTR ignored = 0;
+            answered = SendMessageTimeoutA(service, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG,
+                                           kServiceCloseMs, &ignored) != 0;
+        }
     }
-    ReleaseServiceWindow();
     if (!answered)
         return false;
     // A service that ended its window but not yet its process has answered:
     // its host only lets go of the module.
     if (process)
-        WaitForProcessEnd(process.Get(), kServiceEndMs);
+        WaitDeliveringSent(process.Get(), kServiceEndMs);
     return true;
 }
 

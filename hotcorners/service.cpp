@@ -3,6 +3,7 @@
 // the pointer rests in a corner.
 #include "hotcorners/service.h"
 #include "hotcorners/platform.h"
+#include "hotcorners/shared_block.h"
 
 #include <new>
 
@@ -382,19 +383,19 @@ void RegisterServiceClass(HINSTANCE module)
 
 void ServiceMain()
 {
-    if (HWND running = GetServiceWindow()) {
-        SetForegroundWindow(running);
-        ReleaseServiceWindow();
-        return;
+    HWND window = nullptr;
+    {
+        ServiceSlot slot;
+        if (HWND running = slot.Window()) {
+            SetForegroundWindow(running);
+            return;
+        }
+        window = CreateWindowExA(0, kServiceClass, "QuadrixService",
+                                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, 200, 150, nullptr, nullptr, gModule, nullptr);
+        if (window)
+            slot.Set(window);
     }
-    // Without the mutex in time the slot is written all the same: a service
-    // that cannot announce itself would be worse than a rare second one.
-    HWND window = CreateWindowExA(0, kServiceClass, "QuadrixService",
-                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 200, 150, nullptr, nullptr, gModule, nullptr);
-    if (window)
-        SetServiceWindowSlot(window);
-    ReleaseServiceWindow();
     if (!window)
         return;
 
@@ -404,8 +405,7 @@ void ServiceMain()
         DispatchMessageA(&msg);
     }
 
-    // The window is gone by now; GetServiceWindow clears a slot that names a
+    // The window is gone by now; a look at the slot clears it, as it names a
     // window that no longer exists.
-    GetServiceWindow();
-    ReleaseServiceWindow();
+    ServiceSlot gone;
 }
