@@ -1,7 +1,9 @@
 // The About box (template 114): one at a time across processes, through the
 // shared about-window slot.
+#include "hotcorners/mutexes.h"
 #include "hotcorners/quadrix.h"
 #include "hotcorners/settings.h"
+#include "hotcorners/shared_block.h"
 
 namespace {
 

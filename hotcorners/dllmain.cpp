@@ -1,6 +1,8 @@
 // quadrix.dll: the hot-corners module. Each process that loads it opens the
 // shared mutexes and registers the service window class.
+#include "hotcorners/mutexes.h"
 #include "hotcorners/quadrix.h"
+#include "hotcorners/shared_block.h"
 
 HINSTANCE gModule;
 
@@ -8,6 +10,7 @@ void AttachProcess(HINSTANCE module)
 {
     gModule = module;
     RegisterServiceClass(module);
+    LookUpCallerSession();
     // A mutex that cannot be made stays null; what needs it then fails softly.
     OpenSharedMutexes();
 }

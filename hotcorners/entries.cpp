@@ -12,46 +12,28 @@
 #include "common/owners.h"
 #include "common/paths.h"
 #include "common/text.h"
+#include "hotcorners/corners.h"
+#include "hotcorners/mutexes.h"
 #include "hotcorners/picker.h"
 #include "hotcorners/quadrix.h"
 #include "hotcorners/resource.h"
 #include "hotcorners/settings.h"
+#include "hotcorners/shared_block.h"
 
 namespace {
 
 constexpr DWORD kServiceEndMs = 5000;
-// The service answers WM_CLOSE once it has told its listeners (each of them
-// bounded) that it ends.
-constexpr UINT kServiceCloseMs = 25000;
+// The service answers WM_CLOSE once it has told its listeners that it ends:
+// a full notify list where none answers, and then its own ending.
+constexpr UINT kServiceCloseMs = kListCapacity * kListAnswerMs + kServiceEndMs;
 // Settings windows of other processes get this long to close and their
 // processes to end, before the removal goes on without them.
 constexpr DWORD kSettingsCloseMs = 8000;
 constexpr int kMessageSize = 1024;
-constexpr int kMostWindows = 20;
 
 const char kServiceHangs[] =
     "The hot corner service does not answer and could not be stopped. "
     "It may still be running.";
-
-// Waits for the process to end while still handling the messages other
-// threads send to this one (the ending service tells the notify list).
-// True when it ended in time.
-bool WaitForProcessEnd(HANDLE process, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        DWORD spent = GetTickCount() - start;
-        if (spent >= timeoutMs)
-            return false;
-        DWORD wait = MsgWaitForMultipleObjects(1, &process, FALSE, timeoutMs - spent, QS_SENDMESSAGE);
-        if (wait == WAIT_OBJECT_0)
-            return true;
-        if (wait != WAIT_OBJECT_0 + 1)
-            return false;
-        MSG msg;
-        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // delivers sent messages
-    }
-}
 
 // The top-level window of a settings page is its property sheet.
 HWND TopLevelOf(HWND window)
@@ -70,8 +52,8 @@ bool IsServiceWindow(HWND window)
 
 // The processes that show the windows, each once.
 struct SettingsHosts {
-    KernelHandle processes[kMostWindows];
-    DWORD ids[kMostWindows] = {};
+    KernelHandle processes[kListCapacity];
+    DWORD ids[kListCapacity] = {};
     int count = 0;
 
     void Add(DWORD id)
@@ -79,7 +61,7 @@ struct SettingsHosts {
         for (int i = 0; i < count; ++i)
             if (ids[i] == id)
                 return;
-        if (count == kMostWindows)
+        if (count == static_cast<int>(kListCapacity))
             return;
         processes[count].Reset(OpenProcess(SYNCHRONIZE, FALSE, id));
         if (processes[count])
@@ -101,9 +83,9 @@ bool AllGone(const HWND* windows, int count)
 // their windows and then their processes get a bounded time to go.
 void CloseSettingsWindows()
 {
-    HWND listed[kMostWindows];
-    int count = NotifyWindows(listed, kMostWindows);
-    HWND closing[kMostWindows];
+    HWND listed[kListCapacity];
+    int count = NotifyWindows(listed, kListCapacity);
+    HWND closing[kListCapacity];
     int closingCount = 0;
     SettingsHosts hosts;
     for (int i = 0; i < count; ++i) {
@@ -123,7 +105,7 @@ void CloseSettingsWindows()
         DWORD spent = GetTickCount() - start;
         if (spent >= kSettingsCloseMs)
             break;
-        WaitForProcessEnd(hosts.processes[i].Get(), kSettingsCloseMs - spent);
+        WaitDeliveringSent(hosts.processes[i].Get(), kSettingsCloseMs - spent);
     }
 }
 
@@ -231,26 +213,27 @@ bool EnterCom()
 
 bool StopServiceAndWait()
 {
-    HWND service = GetServiceWindow();
     KernelHandle process;
     bool answered = true;
-    if (service) {
-        DWORD id = 0;
-        GetWindowThreadProcessId(service, &id);
-        // A service in this very process cannot end while we wait for it.
-        if (id && id != GetCurrentProcessId())
-            process.Reset(OpenProcess(SYNCHRONIZE, FALSE, id));
-        DWORD_PTR ignored = 0;
-        answered = SendMessageTimeoutA(service, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG,
-                                       kServiceCloseMs, &ignored) != 0;
+    {
+        ServiceSlot slot;
+        if (HWND service = slot.Window()) {
+            DWORD id = 0;
+            GetWindowThreadProcessId(service, &id);
+            // A service in this very process cannot end while we wait for it.
+            if (id && id != GetCurrentProcessId())
+                process.Reset(OpenProcess(SYNCHRONIZE, FALSE, id));
+            DWORD_PTR ignored = 0;
+            answered = SendMessageTimeoutA(service, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG,
+                                           kServiceCloseMs, &ignored) != 0;
+        }
     }
-    ReleaseServiceWindow();
     if (!answered)
         return false;
     // A service that ended its window but not yet its process has answered:
     // its host only lets go of the module.
     if (process)
-        WaitForProcessEnd(process.Get(), kServiceEndMs);
+        WaitDeliveringSent(process.Get(), kServiceEndMs);
     return true;
 }
 

@@ -2,6 +2,8 @@
 // host's window, its instance, the command text and a show command.
 #include "hotcorners/entries.h"
 #include "hotcorners/quadrix.h"
+#include "hotcorners/service_client.h"
+#include "hotcorners/shared_block.h"
 
 // Runs the corner watch service until it ends; a second one ends at once.
 extern "C" void CALLBACK RunService(HWND caller, HINSTANCE, LPSTR, int)
@@ -18,13 +20,9 @@ extern "C" void CALLBACK RunService(HWND caller, HINSTANCE, LPSTR, int)
 // For the screen saver: 1 while a corner watch service runs in any process.
 extern "C" DWORD WINAPI System_Agent_Detect()
 {
-    DWORD running = GetServiceWindow() ? 1 : 0;
     // The saver's settings ask first: a service that was killed holding
     // screen saving off gives it back here at the latest.
-    if (!running && HoldsServiceWindow())
-        GiveBackOrphanedSaverSwitch();
-    ReleaseServiceWindow();
-    return running;
+    return ServiceRunsElseGiveBack() ? 1 : 0;
 }
 
 // For the screen saver, after it changed "Mouse Corners".

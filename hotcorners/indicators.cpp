@@ -1,10 +1,11 @@
 // What the service shows of itself: a tray icon by state with its menu,
 // feedback marks drawn straight onto the screen in the active corner, and a
 // diagnostic paint of its (never shown) window.
+#include "common/text.h"
 #include "hotcorners/platform.h"
 #include "hotcorners/resource.h"
 #include "hotcorners/service.h"
-#include "common/text.h"
+#include "hotcorners/shared_block.h"
 
 namespace {
 

@@ -10,7 +10,6 @@ namespace {
 constexpr DWORD kModulePathSize = 1000;
 // A longer module path leaves no room for the rest of the command line.
 constexpr DWORD kModulePathLimit = 990;
-constexpr DWORD kSaverPathSize = 500;
 constexpr size_t kCommandSize = 1024;
 
 } // namespace
@@ -116,10 +115,20 @@ bool LaunchService()
     return LaunchAsDesktopUser(host, parameters) || LaunchEntryOf(path, "RunService");
 }
 
+namespace {
+
+// The configured saver as "system.ini" names it; false when none is.
+bool ReadConfiguredSaver(char* path, unsigned size)
+{
+    return GetPrivateProfileStringA("boot", "SCRNSAVE.EXE", "", path, size, "system.ini") != 0;
+}
+
+} // namespace
+
 bool LaunchSaverSettings()
 {
     char saver[kSaverPathSize] = {};
-    GetPrivateProfileStringA("boot", "SCRNSAVE.EXE", "", saver, kSaverPathSize, "system.ini");
+    ReadConfiguredSaver(saver, sizeof saver);
     char host[kPathSize];
     char command[kCommandSize];
     if (!RundllPath(host, sizeof host) ||
@@ -176,15 +185,14 @@ bool MapToNativeSystemDirectory(char* path, unsigned size)
 
 bool ConfiguredSaverPath(char* path, unsigned size)
 {
-    return GetPrivateProfileStringA("boot", "SCRNSAVE.EXE", "", path, size, "system.ini") != 0 &&
-           MapToNativeSystemDirectory(path, size);
+    return ReadConfiguredSaver(path, size) && MapToNativeSystemDirectory(path, size);
 }
 
 bool LaunchSaver()
 {
     char saver[kSaverPathSize] = {};
     char command[kCommandSize];
-    if (!ConfiguredSaverPath(saver, kSaverPathSize) ||
+    if (!ConfiguredSaverPath(saver, sizeof saver) ||
         !FormatText(command, sizeof command, "\"%s\" /s", saver))
         return false;
     return LaunchCommandLine(command);

@@ -4,7 +4,7 @@
 #include "hotcorners/picker.h"
 
 #include "common/owners.h"
-#include "hotcorners/picker_draw.h"
+#include "common/picker_draw.h"
 #include "hotcorners/quadrix.h"
 #include "hotcorners/resource.h"
 

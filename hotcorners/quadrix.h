@@ -1,10 +1,10 @@
 // What the parts of quadrix.dll share inside the module: the module handle,
-// the private messages, the block shared by every process that loads the
-// module (guarded by named mutexes), the corner setting and the options.
+// the private messages and the names every process agrees on; and, still
+// here, the registry's settings and options and the processes the module
+// starts. The shared block is shared_block.h, its mutexes mutexes.h, the
+// service as other processes reach it service_client.h.
 #pragma once
 #include <windows.h>
-
-#include <cstdint>
 
 extern HINSTANCE gModule;
 
@@ -33,63 +33,10 @@ constexpr char kDialogMutexName[] = "QuadrixDialogWindowMutex";
 // Process attach and detach: the mutexes and the service window class.
 void AttachProcess(HINSTANCE module);
 void DetachProcess();
-// Their pieces: the mutex handles of this process (closing releases a hold
-// this process still has) and the service window class.
-void OpenSharedMutexes();
-void CloseSharedMutexes();
 void RegisterServiceClass(HINSTANCE module);
 // Frees the corner picker's bitmaps and menus if this process loaded them;
 // called at process detach.
 void FreePickerResources();
-
-// The session of this process (0 where the system has none). Window
-// handles and the mutexes' names are per session; the shared block is not.
-std::uint32_t CallerSession();
-
-// The service slot, under the service mutex. GetServiceWindow waits at most
-// 2000 ms (0 on time-out, without holding); a thread that holds it already
-// counts one more hold. Every call is paired with ReleaseServiceWindow.
-HWND GetServiceWindow();
-void ReleaseServiceWindow();
-// True while this thread holds the service mutex (GetServiceWindow may also
-// return 0 because it timed out).
-bool HoldsServiceWindow();
-void SetServiceWindowSlot(HWND window); // only while holding the service mutex
-
-// The dialog and About slots, under the dialog-window mutex (1000 ms).
-bool GetDialogWindowMutex();
-void ReleaseDialogWindowMutex();
-HWND GetDialogWindowSlot();
-void SetDialogWindowSlot(HWND window);
-HWND GetAboutWindowSlot();
-void SetAboutWindowSlot(HWND window);
-
-// The notify and feedback lists (20 windows each, under the list mutex).
-void AddNotify(HWND window);
-void RemoveNotify(HWND window);
-// Adds the window again if a walk dropped it (it did not answer in time
-// once, being busy or stopped for a moment).
-void EnsureNotify(HWND window);
-void Notify(HWND excluded, UINT message, WPARAM wParam, LPARAM lParam);
-// The live windows of this session's notify list, at most capacity; their
-// number. Nothing is sent.
-int NotifyWindows(HWND* windows, int capacity);
-void AddFeedback(HWND window);
-void RemoveFeedback(HWND window);
-void Feedback(HWND excluded, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Reads "Mouse Corners" and, when it differs from the copy last seen by any
-// process, tells the notify list (HC_CORNERS_CHANGED) once.
-void HintCheckCorners(HWND excluded);
-
-// SendMessageA to the running service; 0 when none runs.
-LRESULT SendToService(UINT message, WPARAM wParam, LPARAM lParam);
-
-// The options, through the service when one runs, else the registry.
-int GetShowIcon();
-void SetShowIcon(int show);
-int GetShowFeedback();
-void SetShowFeedback(int show);
 
 // "Mouse Corners": four codes ('-', 'Y', 'N') in corner order.
 void ReadCornerSettings(char codes[4]);
@@ -106,13 +53,9 @@ void WriteOption(const char* name, int value);
 // a service killed meanwhile (or ended with the session) does not leave
 // screen saving off for good.
 void SetSaverSwitch(bool on);
-// Turns the switch back on when the record says a service holds it off and
-// none runs in this session any more (it was killed or its session ended).
-// Called by a starting service, the settings dialog and the screen saver's
-// calls.
-void GiveBackSaverSwitch();
-// The same, for a caller that holds the service mutex and found no service
-// (or is the service that starts).
+// Turns the switch back on when the record says a service holds it off;
+// for a caller that holds the service mutex and found no service (or is the
+// service that starts). GiveBackSaverSwitch (service_client.h) looks first.
 void GiveBackOrphanedSaverSwitch();
 
 // The rundll32.exe that hosts this module: on 64-bit Windows the one of the
@@ -137,6 +80,8 @@ bool LaunchSaverSettings();
 // Starts a command line (writable, as CreateProcessA wants it) as a process
 // of its own, not waited for.
 bool LaunchCommandLine(char* commandLine);
+// Room for the configured saver's path, as read and as mapped.
+constexpr unsigned kSaverPathSize = 500;
 // The configured saver ("SCRNSAVE.EXE" of "system.ini"), a path in the
 // system directory mapped past the 32-bit redirection on 64-bit Windows;
 // false when none is configured or it does not fit in size characters.

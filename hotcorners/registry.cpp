@@ -126,11 +126,3 @@ void GiveBackOrphanedSaverSwitch()
         SetSaverSwitch(true);
 }
 
-void GiveBackSaverSwitch()
-{
-    // Under the service mutex: no service can start and hold it off between
-    // the look and the change.
-    if (!GetServiceWindow() && HoldsServiceWindow())
-        GiveBackOrphanedSaverSwitch();
-    ReleaseServiceWindow();
-}

@@ -3,6 +3,7 @@
 // the pointer rests in a corner.
 #include "hotcorners/service.h"
 #include "hotcorners/platform.h"
+#include "hotcorners/shared_block.h"
 
 #include <new>
 
@@ -10,7 +11,6 @@ namespace {
 
 constexpr UINT_PTR kTickTimer = 1;
 constexpr UINT kTickMs = 500;
-constexpr DWORD kSaverPathSize = 260;
 // Every so many ticks the service makes sure it is still on the notify list
 // (a walk drops a window that did not answer in time, as a stopped one).
 constexpr unsigned kListCheckTicks = 20;
@@ -276,7 +276,7 @@ void ServiceRecord::SetSaverActive(bool on)
 bool ServiceRecord::HasUsableSaver()
 {
     char saver[kSaverPathSize] = {};
-    if (!ConfiguredSaverPath(saver, kSaverPathSize))
+    if (!ConfiguredSaverPath(saver, sizeof saver))
         return false;
     FileHandle file(CreateFileA(saver, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                                 nullptr));
@@ -383,19 +383,19 @@ void RegisterServiceClass(HINSTANCE module)
 
 void ServiceMain()
 {
-    if (HWND running = GetServiceWindow()) {
-        SetForegroundWindow(running);
-        ReleaseServiceWindow();
-        return;
+    HWND window = nullptr;
+    {
+        ServiceSlot slot;
+        if (HWND running = slot.Window()) {
+            SetForegroundWindow(running);
+            return;
+        }
+        window = CreateWindowExA(0, kServiceClass, "QuadrixService",
+                                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, 200, 150, nullptr, nullptr, gModule, nullptr);
+        if (window)
+            slot.Set(window);
     }
-    // Without the mutex in time the slot is written all the same: a service
-    // that cannot announce itself would be worse than a rare second one.
-    HWND window = CreateWindowExA(0, kServiceClass, "QuadrixService",
-                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 200, 150, nullptr, nullptr, gModule, nullptr);
-    if (window)
-        SetServiceWindowSlot(window);
-    ReleaseServiceWindow();
     if (!window)
         return;
 
@@ -405,8 +405,7 @@ void ServiceMain()
         DispatchMessageA(&msg);
     }
 
-    // The window is gone by now; GetServiceWindow clears a slot that names a
+    // The window is gone by now; a look at the slot clears it, as it names a
     // window that no longer exists.
-    GetServiceWindow();
-    ReleaseServiceWindow();
+    ServiceSlot gone;
 }

@@ -11,10 +11,13 @@
 #include "common/owners.h"
 #include "common/paths.h"
 #include "hotcorners/corners.h"
+#include "hotcorners/mutexes.h"
 #include "hotcorners/picker.h"
 #include "hotcorners/platform.h"
 #include "hotcorners/quadrix.h"
 #include "hotcorners/resource.h"
+#include "hotcorners/service_client.h"
+#include "hotcorners/shared_block.h"
 
 namespace {
 
@@ -64,13 +67,6 @@ void MarkChanged(const SettingsDialog& d)
 {
     if (d.isPage)
         SendMessageA(GetParent(d.window), PSM_CHANGED, reinterpret_cast<WPARAM>(d.window), 0);
-}
-
-bool ServiceRuns()
-{
-    bool running = GetServiceWindow() != nullptr;
-    ReleaseServiceWindow();
-    return running;
 }
 
 // The dialog's display follows HC_SERVICE_STARTED and HC_SERVICE_ENDED.

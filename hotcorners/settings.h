@@ -22,10 +22,12 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 // path (kPathSize bytes, may be null) receives the shortcut's file path.
 IShellLinkA* FindStartupShortcut(HWND owner, bool create, char* path);
 
-// Sends the running service WM_CLOSE and waits, at most 5000 ms, for its
-// process to end, so that the module file is free afterwards. Sent messages
-// are still handled while it waits. False when the service did not answer
-// the close within its limit (it is stuck): it may still run.
+// Sends the running service WM_CLOSE and waits for its answer (the service
+// first tells each of its listeners, each bounded) and then, at most
+// 5000 ms, for its process to end, so that the module file is free
+// afterwards. Sent messages are still handled while it waits. False when
+// the service did not answer the close within its limit (it is stuck): it
+// may still run.
 bool StopServiceAndWait();
 // Tells the user that the service could not be stopped.
 void ReportServiceHangs(HWND owner);

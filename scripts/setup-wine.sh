@@ -23,7 +23,13 @@ stamp=$root/.orbelle-ready
 
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO=sudo
-$SUDO mkdir -p "$(dirname "$root")"
+if [ -n "$SUDO" ]; then
+  # The lock and the log below are written as the user: the cache folder is
+  # theirs (the root inside it stays root's).
+  $SUDO install -d -o "$(id -u)" -g "$(id -g)" "$(dirname "$root")"
+else
+  mkdir -p "$(dirname "$root")"
+fi
 exec 9>>"$(dirname "$root")/.$(basename "$root").lock"
 flock 9
 [ "$(cat "$stamp" 2>/dev/null)" = "$recipe" ] && exit 0

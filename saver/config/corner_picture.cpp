@@ -1,7 +1,7 @@
 #include "saver/config/corner_picture.h"
 
 #include "common/owners.h"
-#include "hotcorners/picker_draw.h"
+#include "common/picker_draw.h"
 #include "saver/config/corner_art.h"
 
 namespace {

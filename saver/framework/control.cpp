@@ -8,6 +8,7 @@
 #include "saver/framework/dialog.h"
 #include "saver/framework/form.h"
 #include "saver/framework/panel.h"
+#include "saver/framework/screens.h"
 #include "saver/framework/trace.h"
 
 TScrMode gScrMode = smNone;

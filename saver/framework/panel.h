@@ -36,10 +36,6 @@ public:
     virtual int SglPanelPixelFormat(TSglPanel&, HDC, int chosen) { return chosen; }
 };
 
-// The area a full-screen saver covers now, in screen coordinates: every
-// monitor where the system has several (screens.h).
-scr::ScreenRect ScrFullScreenArea();
-
 // ChangeDisplaySettingsA's shape; tests inject their own.
 using TDisplayChanger = LONG(WINAPI*)(DEVMODEA* mode, DWORD flags);
 

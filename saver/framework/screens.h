@@ -1,5 +1,6 @@
 // Where the full-screen saver goes and where on it the scene is drawn.
-// No windows.h: also built natively and tested under the sanitizers.
+// No windows.h: the rules are also built natively and tested under the
+// sanitizers; only ScrFullScreenArea asks the system.
 #pragma once
 
 namespace scr {
@@ -38,3 +39,8 @@ ScreenRect FullScreenArea(const ScreenMetrics& metrics);
 ScreenRect PrimaryViewport(const ScreenRect& client, int primaryWidth, int primaryHeight);
 
 } // namespace scr
+
+// The area a full-screen saver covers now, in screen coordinates, from the
+// system's metrics: every monitor where the system has several. Windows
+// trees only (screens_system.cpp).
+scr::ScreenRect ScrFullScreenArea();

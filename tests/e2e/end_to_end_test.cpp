@@ -198,8 +198,6 @@ InstallResult RunInstaller(const std::string& setup, bool screenshots,
     return result;
 }
 
-// Runs an Add/Remove entry's UninstallString as the list would, answers the
-// question with Yes and the final notice with OK; returns the boxes seen.
 // Runs a removal's command line and answers every box it shows, whichever
 // process shows it (a removal started through an add/remove-programs tool
 // runs in that tool's child): Yes to a question, the only button otherwise.

@@ -42,6 +42,18 @@ int CountServiceWindows()
     return count;
 }
 
+void SendClose(HWND service)
+{
+    if (service && IsWindow(service))
+        SendMessageTimeoutA(service, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
+}
+
+DWORD CloseService(HWND service, const robot::Child& host)
+{
+    SendClose(service);
+    return robot::WaitExit(host, kExitTimeout);
+}
+
 DWORD Probe(const std::string& arguments)
 {
     robot::Child probe = robot::Start("\"" + support::WinPath(QUADRIX_PROBE) + "\" " + arguments);

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "hotcorners/corners.h"
 #include "robot.h"
 #include "support.h"
 
@@ -24,6 +25,12 @@ robot::Child StartEntry(const char* entry);
 // The service's window ("QuadrixService"), whichever process runs it.
 HWND WaitForService(DWORD timeoutMs);
 int CountServiceWindows();
+// Closes a service as TerminateService does: WM_CLOSE, given 10 s to be
+// answered (the service first tells its listeners). Nothing when the
+// window is gone.
+void SendClose(HWND service);
+// The same, then the host's end: its exit code, or STILL_ACTIVE.
+DWORD CloseService(HWND service, const robot::Child& host);
 // Runs the peer probe with its arguments and returns its exit code.
 DWORD Probe(const std::string& arguments);
 
@@ -41,5 +48,21 @@ long ServiceState(HWND service);
 
 using support::PumpUntil;
 inline void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
+
+// The parts of a ServiceState answer.
+inline long State(long answer) { return answer & 0xFFFF; }
+inline long Corner(long answer) { return (answer >> 16) & 0xFFFF; }
+// Until the service's FeedbackState is state; false at the time-out.
+inline bool WaitForState(HWND service, long state, DWORD timeoutMs = kTickTimeout)
+{
+    return PumpUntil([&] { return State(ServiceState(service)) == state; }, timeoutMs);
+}
+// Until the stored screen-saver switch reads stored.
+inline bool WaitForSwitch(const char* stored)
+{
+    return robot::WaitFor([&] { return StoredSaverSwitch() == stored; }, kTickTimeout);
+}
+// The middle of the primary screen: no corner.
+constexpr POINT kMiddle = {512, 384};
 
 } // namespace hc

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "hotcorners/picker_geometry.h"
+#include "common/picker_geometry.h"
 #include "hotcorners/resource.h"
 #include "robot.h"
 #include "support.h"
@@ -20,22 +20,10 @@ namespace {
 
 using namespace hcui;
 
-constexpr long kStateSuppressed = 1;
-const POINT kMiddle = {512, 384};
+using hc::kMiddle;
+using hc::WaitForState;
+using hc::WaitForSwitch;
 const POINT kNeverCorner = {1023, 0};
-
-long State(long answer) { return answer & 0xFFFF; }
-
-bool WaitForState(HWND service, long state)
-{
-    return hc::PumpUntil([&] { return State(hc::ServiceState(service)) == state; },
-                         hc::kTickTimeout);
-}
-
-bool WaitForSwitch(const char* stored)
-{
-    return robot::WaitFor([&] { return hc::StoredSaverSwitch() == stored; }, hc::kTickTimeout);
-}
 
 // The thread of a window stopped (as a debugger or a stuck call stops it)
 // while this lives.
@@ -163,11 +151,12 @@ TEST(Hostile, AStoppedServiceHoldsUpNeitherTheDialogNorItsStop)
     // Going on, it answers again. (Windows delivers the close that was given
     // up on when the service's thread goes on, and the service ends; Wine
     // drops a sent message whose sender gave up, and the service runs on.)
-    if (robot::WaitExit(service, 3000) == STILL_ACTIVE) {
+    DWORD code = robot::WaitExit(service, 3000);
+    if (code == STILL_ACTIVE) {
         EXPECT_EQ(1u, hc::Probe("detect"));
-        SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
+        code = hc::CloseService(window, service);
     }
-    EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), robot::WaitExit(service, hc::kExitTimeout));
+    EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), code);
     robot::Finish(service);
 }
 
@@ -228,8 +217,7 @@ TEST(Hostile, KilledSettingsDialogsLeaveRoomForTheNext)
     robot::Press(settings, IDCANCEL);
     EXPECT_EQ(0u, robot::WaitExit(dialog, kWaitMs));
     robot::Finish(dialog);
-    SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
-    EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), robot::WaitExit(second, hc::kExitTimeout));
+    EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), hc::CloseService(window, second));
     robot::Finish(second);
 }
 
@@ -271,7 +259,7 @@ TEST(Hostile, AServiceKilledInANeverCornerDoesNotLeaveScreenSavingOff)
             } else {
                 HWND service = hc::WaitForService(hc::kStartTimeout);
                 ASSERT_NE(nullptr, service);
-                SendMessageTimeoutA(service, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
+                hc::SendClose(service);
             }
             EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), robot::WaitExit(next, hc::kExitTimeout));
             robot::Finish(next);
@@ -316,8 +304,7 @@ TEST(Hostile, TheEndOfTheSessionInANeverCornerGivesScreenSavingBack)
         } else {
             // The service goes on and holds screen saving off again.
             EXPECT_TRUE(WaitForSwitch("0"));
-            SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
-            EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), robot::WaitExit(service, hc::kExitTimeout));
+            EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), hc::CloseService(window, service));
             EXPECT_EQ("1", hc::StoredSaverSwitch());
         }
         robot::Finish(service);
@@ -343,8 +330,7 @@ TEST(Hostile, TwoServicesStartedTogetherMakeOne)
         hc::PumpFor(300);
         EXPECT_EQ(1, hc::CountServiceWindows());
         EXPECT_EQ(1u, hc::Probe("detect"));
-        SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
-        EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), robot::WaitExit(first, hc::kExitTimeout));
+        EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), hc::CloseService(window, first));
         EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), robot::WaitExit(second, hc::kExitTimeout));
         robot::Finish(first);
         robot::Finish(second);
@@ -417,7 +403,7 @@ TEST(Hostile, TheUsersProcessesOpenTheMutexesAnElevatedCallerMade)
     TerminateProcess(holder.process, 9);
     robot::WaitExit(holder, hc::kExitTimeout);
     robot::Finish(holder);
-    SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
+    hc::SendClose(window);
     EXPECT_TRUE(robot::WaitUntilGone(window, hc::kExitTimeout));
 }
 

@@ -11,6 +11,8 @@
 
 #include "harness.h"
 #include "hotcorners/quadrix.h"
+#include "hotcorners/service_client.h"
+#include "hotcorners/shared_block.h"
 
 namespace {
 

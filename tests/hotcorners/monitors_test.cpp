@@ -68,6 +68,18 @@ int Changed(const std::vector<unsigned char>& a, const std::vector<unsigned char
     return changed;
 }
 
+// True when every pixel is the first, and that one is light: the background
+// below has painted (the bare X root is not light).
+bool PaintedLight(const std::vector<unsigned char>& rgb)
+{
+    if (rgb.size() < 3 || rgb[0] < 150 || rgb[1] < 150 || rgb[2] < 150)
+        return false;
+    for (std::size_t i = 3; i + 2 < rgb.size(); i += 3)
+        if (rgb[i] != rgb[0] || rgb[i + 1] != rgb[1] || rgb[i + 2] != rgb[2])
+            return false;
+    return true;
+}
+
 // A window of one colour across the top of both monitors: what a wiped mark
 // gives back is its own repaint (the bare X root's is not this process's).
 HWND MakeBackground()
@@ -101,7 +113,10 @@ TEST(TwoMonitors, TheFeedbackMarkIsDrawnInTheSecondMonitorsCorner)
     robot::Child host = hc::StartEntry("RunService");
     HWND service = hc::WaitForService(hc::kTickTimeout);
     ASSERT_NE(nullptr, service);
-    hc::PumpFor(700);
+    // "Before": the service sees no corner and the background shows in both.
+    EXPECT_TRUE(hc::PumpUntil([&] { return hc::ServiceState(service) == 0x40000; }, hc::kTickTimeout));
+    EXPECT_TRUE(hc::PumpUntil([&] { return PaintedLight(capture(outer)) && PaintedLight(capture(primary)); },
+                              5000));
     const std::vector<unsigned char> outerBefore = capture(outer);
     const std::vector<unsigned char> primaryBefore = capture(primary);
 

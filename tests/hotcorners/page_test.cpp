@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "hotcorners/picker_geometry.h"
+#include "common/picker_geometry.h"
 #include "hotcorners/resource.h"
 #include "robot.h"
 #include "support.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "hotcorners/picker_geometry.h"
+#include "common/picker_geometry.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "hotcorners/picker_geometry.h"
+#include "common/picker_geometry.h"
 #include "hotcorners/resource.h"
 #include "robot.h"
 #include "ui_support.h"

@@ -8,17 +8,16 @@
 #include <vector>
 
 #include "harness.h"
+#include "hotcorners/quadrix.h"
 #include "support.h"
 
 namespace {
 
-constexpr UINT WM_HOTCORNERS = WM_APP;
-constexpr WPARAM HC_CORNERS_CHANGED = 103;
-constexpr long kStateIdle = 0, kStateSuppressed = 1, kStatePending = 2, kStateStarting = 3,
-               kStateFailed = 4;
-
-long State(long answer) { return answer & 0xFFFF; }
-long Corner(long answer) { return (answer >> 16) & 0xFFFF; }
+using hc::Corner;
+using hc::State;
+using hc::kMiddle;
+using hc::WaitForState;
+using hc::WaitForSwitch;
 
 // A running service in a rundll32 process, closed (as TerminateService
 // does) when it goes.
@@ -39,9 +38,7 @@ public:
     // WM_CLOSE, then the host's end; its exit code, or STILL_ACTIVE.
     DWORD Close()
     {
-        if (window && IsWindow(window))
-            SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
-        return robot::WaitExit(child_, hc::kExitTimeout);
+        return hc::CloseService(window, child_);
     }
     const robot::Child& child() const { return child_; }
 
@@ -50,18 +47,6 @@ public:
 private:
     robot::Child child_;
 };
-
-bool WaitForState(HWND service, long state, DWORD timeoutMs = hc::kTickTimeout)
-{
-    return hc::PumpUntil([&] { return State(hc::ServiceState(service)) == state; }, timeoutMs);
-}
-
-bool WaitForSwitch(const char* stored)
-{
-    return robot::WaitFor([&] { return hc::StoredSaverSwitch() == stored; }, hc::kTickTimeout);
-}
-
-const POINT kMiddle = {512, 384};
 
 // A second service finds the first and ends at once, leaving it be.
 void ExpectSecondServiceEnds(const ServiceProcess& first)

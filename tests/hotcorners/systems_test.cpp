@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "harness.h"
-#include "hotcorners/service.h"
 #include "hotcorners/platform.h"
 #include "hotcorners/quadrix.h"
+#include "hotcorners/service.h"
+#include "hotcorners/service_client.h"
+#include "hotcorners/shared_block.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// A minimal PNG writer (stored deflate blocks) for screenshots.
+// A small PNG writer (deflate with the fixed codes) for screenshots.
 // No windows.h: also built natively.
 #pragma once
 #include <cstdint>

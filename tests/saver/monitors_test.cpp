@@ -23,7 +23,10 @@ struct FullScreen {
         DeleteFileA(support::SaverTracePath().c_str());
         child = robot::Start("\"" + support::WinPath(ORBELLE_SAVER) + "\" /s", support::SaverTraceEnvironment());
         window = robot::WaitForWindow("TSaverForm", nullptr, kWindowMs, child.id);
-        robot::Settle(child, 700);
+        // Ready once its OpenGL panel is: from then on it draws and reads input.
+        EXPECT_TRUE(robot::WaitFor([] { return support::SaverTrace().find("OpenGL ready") != std::string::npos; },
+                                   kWindowMs))
+            << support::SaverTrace();
     }
     ~FullScreen() { robot::Finish(child); }
     robot::Child child;

@@ -306,7 +306,7 @@ bool Verifier(HWND)
     return gVerifierAnswer;
 }
 
-bool IsWindows95Family()
+bool IsNotNTFamily()
 {
     return false;
 }
@@ -345,7 +345,7 @@ TEST(PasswordOnTheWindows95Family, AskedAfterTheDelayWhenTheSystemWantsIt)
     ScrSetPasswordVerifier(&Verifier);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        ScrSetFamilyCheck(row.nt ? &IsNTFamily : &IsWindows95Family);
+        ScrSetFamilyCheck(row.nt ? &IsNTFamily : &IsNotNTFamily);
         WriteValue("Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers", "Password Delay",
                    REG_DWORD, &row.delaySeconds, sizeof row.delaySeconds);
         WriteValue("Control Panel\\Desktop", "ScreenSaveUsePassword", REG_SZ, row.usePassword, 2);

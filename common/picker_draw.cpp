@@ -1,4 +1,4 @@
-#include "hotcorners/picker_draw.h"
+#include "common/picker_draw.h"
 
 #include "common/owners.h"
 

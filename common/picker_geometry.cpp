@@ -1,4 +1,4 @@
-#include "hotcorners/picker_geometry.h"
+#include "common/picker_geometry.h"
 
 namespace picker {
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "common/owners.h"
-#include "hotcorners/picker_geometry.h"
+#include "common/picker_geometry.h"
 
 // The artwork, owned by the caller. monitor is twice as wide as the picture:
 // the picture in its left half (black where the surround shows through), the
