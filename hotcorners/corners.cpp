@@ -180,13 +180,12 @@ std::uint32_t ClampedCount(const WindowList& list)
 
 } // namespace
 
-void ListAdd(WindowList& list, WindowId window, std::uint32_t session)
+void ListAdd(WindowList& list, WindowId window)
 {
     std::uint32_t count = ClampedCount(list);
     if (count >= kListCapacity)
         return;
     list.entries[count] = window;
-    list.sessions[count] = session;
     list.count = count + 1;
 }
 
@@ -194,62 +193,43 @@ namespace {
 
 void RemoveAt(WindowList& list, std::uint32_t index, std::uint32_t count)
 {
-    for (std::uint32_t j = index + 1; j < count; ++j) {
+    for (std::uint32_t j = index + 1; j < count; ++j)
         list.entries[j - 1] = list.entries[j];
-        list.sessions[j - 1] = list.sessions[j];
-    }
     list.count = count - 1;
 }
 
 } // namespace
 
-void ListRemove(WindowList& list, WindowId window, std::uint32_t session)
+void ListRemove(WindowList& list, WindowId window)
 {
     std::uint32_t count = ClampedCount(list);
     for (std::uint32_t i = count; i-- > 0;) {
-        if (list.entries[i] != window || list.sessions[i] != session)
-            continue;
-        RemoveAt(list, i, count);
-        return;
+        if (list.entries[i] == window) {
+            RemoveAt(list, i, count);
+            return;
+        }
     }
 }
 
-bool ListHolds(const WindowList& list, WindowId window, std::uint32_t session)
-{
-    std::uint32_t count = ClampedCount(list);
-    for (std::uint32_t i = 0; i < count; ++i)
-        if (list.entries[i] == window && list.sessions[i] == session)
-            return true;
-    return false;
-}
-
-void ListPrune(WindowList& list, std::uint32_t session, ListAliveFn alive, void* context)
+void ListPrune(WindowList& list, ListAliveFn alive, void* context)
 {
     std::uint32_t count = ClampedCount(list);
     for (std::uint32_t i = count; i-- > 0;) {
-        if (list.sessions[i] != session || alive(list.entries[i], context))
-            continue;
-        RemoveAt(list, i, count);
-        --count;
+        if (!alive(list.entries[i], context)) {
+            RemoveAt(list, i, count);
+            --count;
+        }
     }
 }
 
-void ListSend(WindowList& list, std::uint32_t session, WindowId excluded, ListSendFn send,
-              void* context)
+void ListSend(const WindowList& list, WindowId excluded, ListSendFn send, void* context)
 {
     WindowList copy;
     std::memcpy(&copy, &list, sizeof copy);
     std::uint32_t count = ClampedCount(copy);
-    WindowId dropped[kListCapacity];
-    std::uint32_t droppedCount = 0;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        if (copy.sessions[i] != session || (excluded != 0 && copy.entries[i] == excluded))
-            continue;
-        if (!send(copy.entries[i], context))
-            dropped[droppedCount++] = copy.entries[i];
-    }
-    for (std::uint32_t i = 0; i < droppedCount; ++i)
-        ListRemove(list, dropped[i], session);
+    for (std::uint32_t i = 0; i < count; ++i)
+        if (excluded == 0 || copy.entries[i] != excluded)
+            send(copy.entries[i], context);
 }
 
 int ClaimSessionPart(std::uint32_t* keys, int count, std::uint32_t session, bool* takenOver)
@@ -271,6 +251,16 @@ int ClaimSessionPart(std::uint32_t* keys, int count, std::uint32_t session, bool
     __atomic_store_n(&keys[taken], key, __ATOMIC_RELEASE);
     *takenOver = true;
     return taken;
+}
+
+SessionPart& PartOfSession(SessionPart* parts, std::uint32_t* keys, int count,
+                           std::uint32_t session)
+{
+    bool takenOver = false;
+    SessionPart& part = parts[ClaimSessionPart(keys, count, session, &takenOver)];
+    if (takenOver)
+        part = FreshPart();
+    return part;
 }
 
 std::uint32_t PackCodes(const char codes[kCornerCount])

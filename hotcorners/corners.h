@@ -98,35 +98,48 @@ void RestoreSaver(CornerWatch& watch, SaverSystem& system, bool withFeedback);
 void StartSaverNow(CornerWatch& watch, SaverSystem& system, bool withFeedback);
 void SetFeedbackState(CornerWatch& watch, SaverSystem& system, int state);
 
-// A list of windows in the shared block: 20 entries, each with the session
-// of the process that added it, and a count. Window handles name windows of
-// one session only, so every operation acts on the entries of one session
-// and leaves the others alone. The count is read defensively (another
-// process may have written anything there).
+// A list of windows in the shared block: 20 entries and a count. The count
+// is read defensively (another process may have written anything there).
 using WindowId = std::uintptr_t;
 constexpr std::uint32_t kListCapacity = 20;
 struct WindowList {
     WindowId entries[kListCapacity];
-    std::uint32_t sessions[kListCapacity];
     std::uint32_t count;
 };
 // Appends; a full list drops the window silently (no duplicate check).
-void ListAdd(WindowList& list, WindowId window, std::uint32_t session);
-// Removes the last entry of the session equal to window, keeping the order
-// of the others.
-void ListRemove(WindowList& list, WindowId window, std::uint32_t session);
-// True when the session's part of the list holds window.
-bool ListHolds(const WindowList& list, WindowId window, std::uint32_t session);
-// Removes the session's entries for which alive(entry, context) is false.
+void ListAdd(WindowList& list, WindowId window);
+// Removes the last entry equal to window, keeping the order of the others.
+void ListRemove(WindowList& list, WindowId window);
+// Removes the entries for which alive(entry, context) is false.
 using ListAliveFn = bool (*)(WindowId window, void* context);
-void ListPrune(WindowList& list, std::uint32_t session, ListAliveFn alive, void* context);
-// Calls send(entry, context) for each entry of the session in order,
-// skipping entries equal to excluded (0 excludes nothing). A send that
-// returns false (the window did not answer) removes its entry afterwards.
-// Walks a copy, so a send that changes the list does not disturb the walk.
-using ListSendFn = bool (*)(WindowId window, void* context);
-void ListSend(WindowList& list, std::uint32_t session, WindowId excluded, ListSendFn send,
-              void* context);
+void ListPrune(WindowList& list, ListAliveFn alive, void* context);
+// Calls send(entry, context) for each entry in order, skipping entries
+// equal to excluded (0 excludes nothing). Walks a copy, so a send that
+// changes the list does not disturb the walk. An entry stays whatever its
+// send did: a window that is slow to answer once still hears the next
+// message; only windows that are gone leave (ListPrune).
+using ListSendFn = void (*)(WindowId window, void* context);
+void ListSend(const WindowList& list, WindowId excluded, ListSendFn send, void* context);
+
+// One session's part of the shared block. Window handles and the mutexes'
+// names are per session, so every field is read and written only while the
+// session's mutex named beside it is held.
+struct SessionPart {
+    WindowId serviceWindow;        // QuadrixServiceMutex
+    WindowId dialogWindow;         // QuadrixDialogWindowMutex
+    WindowId aboutWindow;          // QuadrixDialogWindowMutex
+    WindowList notifyList;         // QuadrixListMutex
+    WindowList feedbackList;       // QuadrixListMutex
+    char cornerCopy[kCornerCount]; // QuadrixListMutex: "Mouse Corners" last seen
+};
+// Empty slots and lists; the corner copy as no setting ("----").
+constexpr SessionPart FreshPart()
+{
+    SessionPart part = {};
+    for (char& code : part.cornerCopy)
+        code = '-';
+    return part;
+}
 
 // The shared block keeps one part for each session, told by a key (the
 // session plus one; 0 marks a free part). Returns the index of the part
@@ -136,6 +149,11 @@ void ListSend(WindowList& list, std::uint32_t session, WindowId excluded, ListSe
 // part taken, the one at session modulo count, taken over (takenOver is
 // then set: what the part holds belongs to another session).
 int ClaimSessionPart(std::uint32_t* keys, int count, std::uint32_t session, bool* takenOver);
+// The part that serves session, claimed as above; a part taken over from
+// another session starts fresh, since its windows would name unrelated
+// windows here.
+SessionPart& PartOfSession(SessionPart* parts, std::uint32_t* keys, int count,
+                           std::uint32_t session);
 
 // The corner codes as one 32-bit value: corner 0 in the lowest byte.
 std::uint32_t PackCodes(const char codes[kCornerCount]);

@@ -17,6 +17,7 @@
 #include <shlobj.h>
 
 #include "common/owners.h"
+#include "hotcorners/launch.h"
 #include "hotcorners/quadrix.h"
 
 namespace {

@@ -1,7 +1,9 @@
 // quadrix.dll: the hot-corners module. Each process that loads it opens the
 // shared mutexes and registers the service window class.
 #include "hotcorners/mutexes.h"
+#include "hotcorners/picker.h"
 #include "hotcorners/quadrix.h"
+#include "hotcorners/service.h"
 #include "hotcorners/shared_block.h"
 
 HINSTANCE gModule;

@@ -2,6 +2,7 @@
 // host's window, its instance, the command text and a show command.
 #include "hotcorners/entries.h"
 #include "hotcorners/quadrix.h"
+#include "hotcorners/service.h"
 #include "hotcorners/service_client.h"
 #include "hotcorners/shared_block.h"
 

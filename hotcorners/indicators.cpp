@@ -2,7 +2,9 @@
 // feedback marks drawn straight onto the screen in the active corner, and a
 // diagnostic paint of its (never shown) window.
 #include "common/text.h"
+#include "hotcorners/launch.h"
 #include "hotcorners/platform.h"
+#include "hotcorners/registry.h"
 #include "hotcorners/resource.h"
 #include "hotcorners/service.h"
 #include "hotcorners/shared_block.h"

@@ -1,5 +1,7 @@
 // The processes the module starts: its own entries through rundll32 and the
 // Display control panel's screen-saver page.
+#include "hotcorners/launch.h"
+
 #include "hotcorners/quadrix.h"
 #include "common/owners.h"
 #include "common/paths.h"

@@ -9,6 +9,8 @@ constexpr char kMonitorClass[] = "GlimmexMonitorClass";
 // Registers the class and loads the menus, bitmaps and marker layout once per
 // process; later calls do nothing. Freed by FreePickerResources at detach.
 void LoadPickerResources();
+// Frees them if this process loaded them; called at process detach.
+void FreePickerResources();
 
 // Writes the four codes ('-', 'Y', 'N' for top-left, top-right, bottom-right,
 // bottom-left) into the control's style and repaints it.

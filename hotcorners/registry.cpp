@@ -1,7 +1,8 @@
 // The module's registry values: the corner setting it shares with the screen
 // saver and the two options of the service's indicators.
+#include "hotcorners/registry.h"
+
 #include "hotcorners/corners.h"
-#include "hotcorners/quadrix.h"
 #include "common/owners.h"
 
 const char kOptionTrayIcon[] = "Quadrix Tray Icon";

@@ -2,7 +2,10 @@
 // at the pointer twice a second and starts the saver, or holds it off, when
 // the pointer rests in a corner.
 #include "hotcorners/service.h"
+
+#include "hotcorners/launch.h"
 #include "hotcorners/platform.h"
+#include "hotcorners/registry.h"
 #include "hotcorners/shared_block.h"
 
 #include <new>
@@ -11,9 +14,6 @@ namespace {
 
 constexpr UINT_PTR kTickTimer = 1;
 constexpr UINT kTickMs = 500;
-// Every so many ticks the service makes sure it is still on the notify list
-// (a walk drops a window that did not answer in time, as a stopped one).
-constexpr unsigned kListCheckTicks = 20;
 
 // The primary screen's size, read again on every tick.
 void PrimaryScreenCorners(CornerPoint points[kCornerCount], long* cx, long* cy)
@@ -66,8 +66,6 @@ bool IsForegroundFullScreen(long cx, long cy)
 
 void CheckCorners(ServiceRecord& service)
 {
-    if (++service.ticks % kListCheckTicks == 0)
-        EnsureNotify(service.window);
     long cx, cy;
     PrimaryScreenCorners(service.points, &cx, &cy);
     if (service.enumMonitors) {

@@ -19,7 +19,6 @@ struct ServiceRecord final : SaverSystem {
     bool sessionEnding = false;
     MenuOwner trayMenu;
     UINT_PTR timer = 0;
-    unsigned ticks = 0;
     CornerWatch watch;
     CornerPoint points[kCornerCount];
     // Looked up at start, whatever the number of monitors then.
@@ -78,3 +77,9 @@ void RegisterWindowClass(HINSTANCE module, const char* name, WNDPROC procedure, 
 
 // True when a screen saver runs now.
 bool IsScreenSaverRunning();
+
+// Registers the service window class unless this process has it already
+// (at process attach).
+void RegisterServiceClass(HINSTANCE module);
+// The service behind RunService: returns when the service has ended.
+void ServiceMain();

@@ -4,6 +4,7 @@
 #include "hotcorners/service_client.h"
 
 #include "hotcorners/quadrix.h"
+#include "hotcorners/registry.h"
 #include "hotcorners/shared_block.h"
 
 namespace {

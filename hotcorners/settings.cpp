@@ -11,10 +11,12 @@
 #include "common/owners.h"
 #include "common/paths.h"
 #include "hotcorners/corners.h"
+#include "hotcorners/launch.h"
 #include "hotcorners/mutexes.h"
 #include "hotcorners/picker.h"
 #include "hotcorners/platform.h"
 #include "hotcorners/quadrix.h"
+#include "hotcorners/registry.h"
 #include "hotcorners/resource.h"
 #include "hotcorners/service_client.h"
 #include "hotcorners/shared_block.h"
@@ -293,12 +295,8 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         return FALSE;
     switch (message) {
     case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE) {
-            // Back on the list if a walk dropped it while it was busy.
-            if (d->registered)
-                EnsureNotify(dialog);
+        if (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE)
             HintCheckCorners(nullptr);
-        }
         return FALSE;
     case WM_NOTIFY:
         if (reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(PSN_APPLY))

@@ -6,36 +6,26 @@
 #include "hotcorners/corners.h"
 #include "hotcorners/mutexes.h"
 #include "hotcorners/quadrix.h"
+#include "hotcorners/registry.h"
 
 namespace {
 
 // One instance for all processes, in every session: the linker marks its
 // section shared. Window handles and the mutexes' names are per session, so
-// each session has a part of its own, and every field of a part is read
-// and written only while that session's mutex is held.
-struct SessionPart {
-    WindowId serviceWindow;        // QuadrixServiceMutex
-    WindowId dialogWindow;         // QuadrixDialogWindowMutex
-    WindowId aboutWindow;          // QuadrixDialogWindowMutex
-    WindowList notifyList;         // QuadrixListMutex
-    WindowList feedbackList;       // QuadrixListMutex
-    char cornerCopy[kCornerCount]; // QuadrixListMutex: "Mouse Corners" last seen
-};
+// each session has a part of its own.
 // Sessions at once on one machine (fast user switching, a terminal
-// server's users); the part of each costs the module file some 350 bytes.
+// server's users); the part of each costs the module file some 200 bytes.
 constexpr int kSessionParts = 8;
 struct SharedBlock {
     std::uint32_t keys[kSessionParts]; // claimed atomically, see ClaimSessionPart
     SessionPart parts[kSessionParts];
 };
 
-// Empty slots and lists; the corner copy as no setting ("----").
 constexpr SharedBlock FreshBlock()
 {
     SharedBlock block = {};
     for (SessionPart& part : block.parts)
-        for (char& code : part.cornerCopy)
-            code = '-';
+        part = FreshPart();
     return block;
 }
 
@@ -80,14 +70,7 @@ namespace {
 // parts, so it is looked up each time.
 SessionPart& Shared()
 {
-    bool takenOver = false;
-    SessionPart& part = gSharedBlock.parts[ClaimSessionPart(gSharedBlock.keys, kSessionParts,
-                                                            CallerSession(), &takenOver)];
-    // The other session's windows would name unrelated windows here; its
-    // list entries keep their session and are left alone.
-    if (takenOver)
-        part.serviceWindow = part.dialogWindow = part.aboutWindow = 0;
-    return part;
+    return PartOfSession(gSharedBlock.parts, gSharedBlock.keys, kSessionParts, CallerSession());
 }
 
 HWND AsWindow(WindowId id) { return reinterpret_cast<HWND>(id); }
@@ -99,12 +82,15 @@ struct ListMessage {
     LPARAM lParam;
 };
 
-bool SendListMessage(WindowId window, void* context)
+// A window that does not answer in time (busy, or stopped in a box of its
+// own) misses this message but stays listed for the next one; a hung one is
+// not waited for at all.
+void SendListMessage(WindowId window, void* context)
 {
     const ListMessage* m = static_cast<const ListMessage*>(context);
     DWORD_PTR answer = 0;
-    return SendMessageTimeoutA(AsWindow(window), m->message, m->wParam, m->lParam,
-                               SMTO_ABORTIFHUNG, kListAnswerMs, &answer) != 0;
+    SendMessageTimeoutA(AsWindow(window), m->message, m->wParam, m->lParam, SMTO_ABORTIFHUNG,
+                        kListAnswerMs, &answer);
 }
 
 // A process that was killed left its windows in the lists.
@@ -118,29 +104,25 @@ void SendToList(WindowList& list, HWND excluded, UINT message, WPARAM wParam, LP
     ListHold held;
     if (!held)
         return;
-    std::uint32_t session = CallerSession();
-    ListPrune(list, session, WindowExists, nullptr);
+    ListPrune(list, WindowExists, nullptr);
     ListMessage m = {message, wParam, lParam};
-    ListSend(list, session, AsId(excluded), SendListMessage, &m);
+    ListSend(list, AsId(excluded), SendListMessage, &m);
 }
 
-void AddToList(WindowList& list, HWND window, bool unlessListed)
+void AddToList(WindowList& list, HWND window)
 {
     ListHold held;
     if (!held)
         return;
-    std::uint32_t session = CallerSession();
-    if (unlessListed && ListHolds(list, AsId(window), session))
-        return;
-    ListPrune(list, session, WindowExists, nullptr);
-    ListAdd(list, AsId(window), session);
+    ListPrune(list, WindowExists, nullptr);
+    ListAdd(list, AsId(window));
 }
 
 void RemoveFromList(WindowList& list, HWND window)
 {
     ListHold held;
     if (held)
-        ListRemove(list, AsId(window), CallerSession());
+        ListRemove(list, AsId(window));
 }
 
 } // namespace
@@ -177,8 +159,7 @@ void SetDialogWindowSlot(HWND window) { Shared().dialogWindow = AsId(window); }
 HWND GetAboutWindowSlot() { return AsWindow(Shared().aboutWindow); }
 void SetAboutWindowSlot(HWND window) { Shared().aboutWindow = AsId(window); }
 
-void AddNotify(HWND window) { AddToList(Shared().notifyList, window, false); }
-void EnsureNotify(HWND window) { AddToList(Shared().notifyList, window, true); }
+void AddNotify(HWND window) { AddToList(Shared().notifyList, window); }
 void RemoveNotify(HWND window) { RemoveFromList(Shared().notifyList, window); }
 void Notify(HWND excluded, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -193,12 +174,11 @@ struct Collected {
     int count;
 };
 
-bool CollectWindow(WindowId window, void* context)
+void CollectWindow(WindowId window, void* context)
 {
     Collected* c = static_cast<Collected*>(context);
     if (c->count < c->capacity)
         c->windows[c->count++] = AsWindow(window);
-    return true;
 }
 
 } // namespace
@@ -209,14 +189,13 @@ int NotifyWindows(HWND* windows, int capacity)
     if (!held)
         return 0;
     SessionPart& part = Shared();
-    std::uint32_t session = CallerSession();
-    ListPrune(part.notifyList, session, WindowExists, nullptr);
+    ListPrune(part.notifyList, WindowExists, nullptr);
     Collected collected = {windows, capacity, 0};
-    ListSend(part.notifyList, session, 0, CollectWindow, &collected);
+    ListSend(part.notifyList, 0, CollectWindow, &collected);
     return collected.count;
 }
 
-void AddFeedback(HWND window) { AddToList(Shared().feedbackList, window, false); }
+void AddFeedback(HWND window) { AddToList(Shared().feedbackList, window); }
 void RemoveFeedback(HWND window) { RemoveFromList(Shared().feedbackList, window); }
 void Feedback(HWND excluded, UINT message, WPARAM wParam, LPARAM lParam)
 {

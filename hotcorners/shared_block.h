@@ -52,15 +52,12 @@ void SetAboutWindowSlot(HWND window);
 
 // The notify and feedback lists (kListCapacity windows each, under the
 // list mutex). A list window gets kListAnswerMs to answer each message; one
-// that does not (stuck in a box of its own, or stopped) leaves the list, so
-// the next walk does not wait for it again. The sender holds the list mutex
-// meanwhile.
+// that does not (busy, or stuck in a box of its own) misses that message
+// and hears the next. The sender holds the list mutex meanwhile. Windows
+// that are gone leave the lists at the next walk or addition.
 constexpr UINT kListAnswerMs = 1000;
 void AddNotify(HWND window);
 void RemoveNotify(HWND window);
-// Adds the window again if a walk dropped it (it did not answer in time
-// once, being busy or stopped for a moment).
-void EnsureNotify(HWND window);
 void Notify(HWND excluded, UINT message, WPARAM wParam, LPARAM lParam);
 // The live windows of this session's notify list, at most capacity; their
 // number. Nothing is sent.

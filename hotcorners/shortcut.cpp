@@ -5,6 +5,7 @@
 #include "common/paths.h"
 #include "common/syserror.h"
 #include "common/text.h"
+#include "hotcorners/launch.h"
 #include "hotcorners/quadrix.h"
 #include "hotcorners/settings.h"
 

@@ -226,135 +226,118 @@ TEST(Corners, MonitorsLeftOfAndAboveThePrimaryMoveTheirCorners)
     EXPECT_EQ(kNoCorner, HitCorner(points, {0, 0}, 16));
 }
 
-constexpr std::uint32_t kSession = 1;
-
-bool Record(WindowId window, void* context)
+void Record(WindowId window, void* context)
 {
     static_cast<std::vector<WindowId>*>(context)->push_back(window);
-    return true;
 }
 
-std::vector<WindowId> Sent(WindowList& list, WindowId excluded, std::uint32_t session = kSession)
+std::vector<WindowId> Sent(const WindowList& list, WindowId excluded)
 {
     std::vector<WindowId> sent;
-    ListSend(list, session, excluded, Record, &sent);
+    ListSend(list, excluded, Record, &sent);
     return sent;
+}
+
+WindowList ListOf(const std::vector<WindowId>& windows)
+{
+    WindowList list = {};
+    for (WindowId w : windows)
+        ListAdd(list, w);
+    return list;
 }
 
 TEST(Corners, WindowListOperations)
 {
     WindowList list = {};
     for (WindowId w = 1; w <= 21; ++w)
-        ListAdd(list, w, kSession);
+        ListAdd(list, w);
     EXPECT_EQ(kListCapacity, list.count);
     EXPECT_EQ(20u, list.entries[19]);
 
     // Remove the later of two equal entries; an absent one changes nothing.
-    list = {};
-    for (WindowId w : {5, 7, 5, 9})
-        ListAdd(list, w, kSession);
-    ListRemove(list, 5, kSession);
+    list = ListOf({5, 7, 5, 9});
+    ListRemove(list, 5);
     EXPECT_EQ((std::vector<WindowId>{5, 7, 9}), Sent(list, 0));
-    ListRemove(list, 42, kSession);
+    ListRemove(list, 42);
     EXPECT_EQ(3u, list.count);
 
     // Notify skips every entry equal to the excluded one, in list order.
-    ListAdd(list, 7, kSession);
+    ListAdd(list, 7);
     EXPECT_EQ((std::vector<WindowId>{5, 9}), Sent(list, 7));
     EXPECT_EQ((std::vector<WindowId>{5, 7, 9, 7}), Sent(list, 0));
 
     // A count written wild by another process is read as a full list.
     list.count = 0xFFFFFFFFu;
-    for (std::uint32_t& session : list.sessions)
-        session = kSession;
     EXPECT_EQ(kListCapacity, Sent(list, 0).size());
-    ListAdd(list, 3, kSession);
-    ListRemove(list, 9, kSession);
+    ListAdd(list, 3);
+    ListRemove(list, 9);
     EXPECT_EQ(kListCapacity - 1, list.count);
 }
 
-// The same handle value names different windows in two sessions: each
-// session sends to, removes and prunes only its own entries.
-TEST(Corners, WindowListKeepsSessionsApart)
-{
-    WindowList list = {};
-    ListAdd(list, 5, 1);
-    ListAdd(list, 5, 2);
-    ListAdd(list, 6, 2);
-    ListAdd(list, 7, 1);
-    EXPECT_EQ((std::vector<WindowId>{5, 7}), Sent(list, 0, 1));
-    EXPECT_EQ((std::vector<WindowId>{5, 6}), Sent(list, 0, 2));
-    EXPECT_TRUE(Sent(list, 0, 3).empty());
-
-    EXPECT_TRUE(ListHolds(list, 6, 2));
-    EXPECT_FALSE(ListHolds(list, 6, 1));
-    ListRemove(list, 5, 1);
-    EXPECT_EQ((std::vector<WindowId>{7}), Sent(list, 0, 1));
-    EXPECT_EQ((std::vector<WindowId>{5, 6}), Sent(list, 0, 2));
-
-    // Session 1 finds every window of its own dead: session 2 keeps its own.
-    ListPrune(list, 1, [](WindowId, void*) { return false; }, nullptr);
-    EXPECT_TRUE(Sent(list, 0, 1).empty());
-    EXPECT_EQ((std::vector<WindowId>{5, 6}), Sent(list, 0, 2));
-    EXPECT_EQ(2u, list.count);
-}
-
-// Windows that are gone, or do not answer, leave the list, so dead entries
-// never keep new windows out; the others keep their order.
-TEST(Corners, WindowListDropsWindowsThatAreGoneOrSilent)
+// Windows that are gone leave the list, so dead entries never keep new
+// windows out; the others keep their order. A window that does not answer
+// a walk stays: it hears the next one.
+TEST(Corners, WindowListDropsOnlyWindowsThatAreGone)
 {
     struct Row {
         std::vector<WindowId> entries;
-        std::vector<WindowId> silent; // do not answer (or are gone)
-        std::vector<WindowId> heard;  // answered, in order
-        std::vector<WindowId> kept;   // the list afterwards
+        std::vector<WindowId> gone;
+        std::vector<WindowId> kept;
     } rows[] = {
-        {{1, 2, 3}, {}, {1, 2, 3}, {1, 2, 3}},
-        {{1, 2, 3}, {2}, {1, 3}, {1, 3}},
-        {{4, 4, 1}, {4}, {1}, {1}},
-        {{1, 2, 3}, {1, 2, 3}, {}, {}},
+        {{1, 2, 3}, {}, {1, 2, 3}},
+        {{1, 2, 3}, {2}, {1, 3}},
+        {{4, 4, 1}, {4}, {1}},
+        {{1, 2, 3}, {1, 2, 3}, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.entries));
-        WindowList list = {};
-        for (WindowId w : row.entries)
-            ListAdd(list, w, kSession);
-        struct Context {
-            const std::vector<WindowId>* silent;
-            std::vector<WindowId> heard;
-        } context = {&row.silent, {}};
-        auto send = [](WindowId window, void* data) {
-            Context* c = static_cast<Context*>(data);
-            for (WindowId s : *c->silent)
-                if (s == window)
+        WindowList list = ListOf(row.entries);
+        ListPrune(list, [](WindowId window, void* data) {
+            for (WindowId g : *static_cast<const std::vector<WindowId>*>(data))
+                if (g == window)
                     return false;
-            c->heard.push_back(window);
             return true;
-        };
-        ListSend(list, kSession, 0, send, &context);
-        EXPECT_EQ(row.heard, context.heard);
+        }, const_cast<std::vector<WindowId>*>(&row.gone));
         EXPECT_EQ(row.kept, Sent(list, 0));
-
-        // Pruning by the same judgement gives the same list.
-        WindowList pruned = {};
-        for (WindowId w : row.entries)
-            ListAdd(pruned, w, kSession);
-        ListPrune(pruned, kSession, [](WindowId window, void* data) {
-            for (WindowId s : *static_cast<const std::vector<WindowId>*>(data))
-                if (s == window)
-                    return false;
-            return true;
-        }, const_cast<std::vector<WindowId>*>(&row.silent));
-        EXPECT_EQ(row.kept, Sent(pruned, 0));
     }
+
+    // A walk whose sends all go unanswered leaves the list as it was.
+    WindowList silent = ListOf({1, 2, 3});
+    ListSend(silent, 0, [](WindowId, void*) {}, nullptr);
+    EXPECT_EQ((std::vector<WindowId>{1, 2, 3}), Sent(silent, 0));
 
     // Twenty dead windows, then a live one: it still gets in.
     WindowList list = {};
     for (WindowId w = 100; w < 120; ++w)
-        ListAdd(list, w, kSession);
-    ListPrune(list, kSession, [](WindowId window, void*) { return window < 100; }, nullptr);
-    ListAdd(list, 1, kSession);
+        ListAdd(list, w);
+    ListPrune(list, [](WindowId window, void*) { return window < 100; }, nullptr);
+    ListAdd(list, 1);
     EXPECT_EQ((std::vector<WindowId>{1}), Sent(list, 0));
+}
+
+// The same handle value names different windows in two sessions: each
+// session's windows sit in a part of its own, and a part taken over by
+// another session starts fresh, the old session's windows gone from it.
+TEST(Corners, SessionPartsKeepSessionsApart)
+{
+    SessionPart parts[2] = {FreshPart(), FreshPart()};
+    std::uint32_t keys[2] = {};
+    ListAdd(PartOfSession(parts, keys, 2, 1).notifyList, 5);
+    PartOfSession(parts, keys, 2, 1).serviceWindow = 9;
+    ListAdd(PartOfSession(parts, keys, 2, 2).notifyList, 5);
+    ListAdd(PartOfSession(parts, keys, 2, 2).notifyList, 6);
+    EXPECT_EQ((std::vector<WindowId>{5}), Sent(PartOfSession(parts, keys, 2, 1).notifyList, 0));
+    EXPECT_EQ((std::vector<WindowId>{5, 6}), Sent(PartOfSession(parts, keys, 2, 2).notifyList, 0));
+
+    // A third session takes over session 2's part (3 % 2): it finds it
+    // fresh, and session 1's part keeps what it held.
+    SessionPart& third = PartOfSession(parts, keys, 2, 3);
+    EXPECT_EQ(&parts[1], &third);
+    EXPECT_TRUE(Sent(third.notifyList, 0).empty());
+    EXPECT_EQ(0, std::memcmp(third.cornerCopy, "----", 4));
+    SessionPart& first = PartOfSession(parts, keys, 2, 1);
+    EXPECT_EQ((std::vector<WindowId>{5}), Sent(first.notifyList, 0));
+    EXPECT_EQ(9u, first.serviceWindow);
 }
 
 // Each session finds its own part of the shared block, the same each time;

@@ -161,23 +161,17 @@ void CheckList(FuzzedDataProvider& in)
     WindowList list;
     for (WindowId& entry : list.entries)
         entry = in.ConsumeIntegralInRange<WindowId>(0, 3);
-    for (std::uint32_t& session : list.sessions)
-        session = in.ConsumeIntegralInRange<std::uint32_t>(0, 2);
     list.count = in.ConsumeIntegral<std::uint32_t>();
     for (int op = 0; op < 8 && in.remaining_bytes() > 0; ++op) {
         const WindowId window = in.ConsumeIntegralInRange<WindowId>(0, 3);
-        const std::uint32_t session = in.ConsumeIntegralInRange<std::uint32_t>(0, 2);
         switch (in.ConsumeIntegralInRange(0, 3)) {
-        case 0: ListAdd(list, window, session); break;
-        case 1: ListRemove(list, window, session); break;
-        case 2:
-            ListPrune(list, session, [](WindowId w, void*) { return w != 2; }, nullptr);
-            break;
+        case 0: ListAdd(list, window); break;
+        case 1: ListRemove(list, window); break;
+        case 2: ListPrune(list, [](WindowId w, void*) { return w != 2; }, nullptr); break;
         default: {
             std::uint32_t sent = 0;
-            ListSend(list, session, window, [](WindowId w, void* context) {
+            ListSend(list, window, [](WindowId, void* context) {
                 ++*static_cast<std::uint32_t*>(context);
-                return w != 1;
             }, &sent);
             Check(sent <= kListCapacity);
             break;

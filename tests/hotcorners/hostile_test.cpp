@@ -160,6 +160,41 @@ TEST(Hostile, AStoppedServiceHoldsUpNeitherTheDialogNorItsStop)
     robot::Finish(service);
 }
 
+// A settings dialog stopped for a moment misses what the service says
+// meanwhile, but stays on the notify list: going on, without being
+// activated, it hears the next start and end of the service.
+TEST(Hostile, ASettingsDialogStoppedForAMomentHearsWhatComesAfter)
+{
+    const std::string module = hc::InstallModule();
+    robot::Child first = StartEntry(module, "RunService");
+    HWND service = hc::WaitForService(hc::kStartTimeout);
+    ASSERT_NE(nullptr, service);
+    robot::Child dialog = StartEntry(module, "RunDialog");
+    HWND settings = WaitForSettings(dialog);
+    ASSERT_NE(nullptr, settings);
+    robot::Settle(dialog);
+    HWND stop = GetDlgItem(settings, IDC_STOP_SERVICE);
+    ASSERT_TRUE(IsWindowEnabled(stop));
+    {
+        Stopped stopped(settings);
+        ASSERT_TRUE(stopped);
+        EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), hc::CloseService(service, first));
+    }
+    robot::Finish(first);
+    // Windows hands the dialog the end it missed once it goes on; Wine drops
+    // a sent message whose sender gave up. Either way it hears what follows.
+    robot::Child second = StartEntry(module, "RunService");
+    service = hc::WaitForService(hc::kStartTimeout);
+    ASSERT_NE(nullptr, service);
+    EXPECT_TRUE(robot::WaitFor([&] { return IsWindowEnabled(stop) != FALSE; }, kWaitMs));
+    EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), hc::CloseService(service, second));
+    EXPECT_TRUE(robot::WaitFor([&] { return !IsWindowEnabled(stop); }, kWaitMs));
+    robot::Finish(second);
+    robot::Press(settings, IDCANCEL);
+    EXPECT_EQ(0u, robot::WaitExit(dialog, kWaitMs));
+    robot::Finish(dialog);
+}
+
 // Settings dialogs killed while registered leave no entries that keep the
 // next ones out: after 21 of them (a service holds the module, and so the
 // shared block, loaded all the while) a dialog still registers and hears a

@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "harness.h"
+#include "hotcorners/launch.h"
 #include "hotcorners/quadrix.h"
+#include "hotcorners/registry.h"
+#include "hotcorners/service.h"
 #include "hotcorners/service_client.h"
 #include "hotcorners/shared_block.h"
 
