@@ -2,9 +2,6 @@
 
 #include <new>
 
-#include "common/clock.h"
-
-#include "saver/config/registry.h"
 #include "saver/framework/control.h"
 #include "saver/framework/pacing.h"
 #include "saver/framework/panel.h"
@@ -26,16 +23,6 @@ bool IsFullScreen(TScrMode kind)
 }
 
 } // namespace
-
-TOrbelleScene::TOrbelleScene(TScrMode kind, std::uint32_t seed) : random_(seed), timer_(&TimerEvent, this)
-{
-    char project[kPathSize];
-    OwnProjectName(project, sizeof project);
-    LoadSettings(project, &settings_);
-    Build();
-    if (kind == smSPConfig)
-        SetConfigPreviewFollower(this);
-}
 
 TOrbelleScene::~TOrbelleScene()
 {
@@ -228,10 +215,4 @@ void TOrbelleScene::UploadLogo()
     sglPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     sglTexImage2D(GL_TEXTURE_2D, 0, 4, logo_.size, logo_.size, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                   logo_.pixels.data());
-}
-
-TScrScene* CreateScrScene(TScrMode kind)
-{
-    // Seeded with the time in seconds: every run draws a new tree.
-    return new (std::nothrow) TOrbelleScene(kind, SecondsSince1970());
 }

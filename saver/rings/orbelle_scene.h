@@ -10,10 +10,8 @@
 
 class TOrbelleScene : public TScrScene, public TSettingsFollower {
 public:
-    // Reads the settings of the project (the program's file name) and builds
-    // the tables, the rings and the logo.
-    TOrbelleScene(TScrMode kind, std::uint32_t seed);
-    // A scene of given settings (fixed frames for tests and benchmarks).
+    // Builds the tables, the rings and the logo for the settings; the seed
+    // chooses the tree (fixed in tests and benchmarks).
     TOrbelleScene(const OrbelleSettings& settings, std::uint32_t seed);
     ~TOrbelleScene() override;
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -239,11 +240,14 @@ TEST(OrbelleScene, TheConfigurationPreviewFollowsTheDialog)
 {
     EXPECT_EQ(nullptr, ConfigPreviewFollower());
     {
-        TOrbelleScene full(smSFull, 1);
+        std::unique_ptr<TScrScene> full(CreateScrScene(smSFull));
+        ASSERT_NE(nullptr, full);
         EXPECT_EQ(nullptr, ConfigPreviewFollower()) << "only the dialog's preview follows";
     }
     {
-        TOrbelleScene scene(smSPConfig, 1);
+        std::unique_ptr<TScrScene> made(CreateScrScene(smSPConfig));
+        ASSERT_NE(nullptr, made);
+        TOrbelleScene& scene = static_cast<TOrbelleScene&>(*made);
         ASSERT_EQ(&scene, ConfigPreviewFollower());
         EXPECT_EQ(255, scene.Tree().ringCount);
         OrbelleSettings changed = DefaultSettings();
