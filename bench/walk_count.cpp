@@ -4,7 +4,8 @@
 // Pro and runs both). No windows.h. Prints what it computed, so that
 // nothing is optimised away.
 //
-//   walk_count [walks] [motion steps]   (default 2 and 50)
+//   walk_count [row] [walks] [motion steps]   (default every row, 2 and 50;
+//   a row is 0, 1 or 2: the counting script counts each on its own)
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,8 +24,6 @@ const Row kRows[] = {{"N8 3D mono", false, true},
                      {"N8 3D colour", false, false},
                      {"N8 flat mono", true, true}};
 
-// The rows run one by one when the first argument names one (0, 1, 2):
-// the counting script counts each row on its own.
 void RunRow(const Row& row, int walks, int steps)
 {
     RingOptions options;
