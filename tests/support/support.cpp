@@ -24,22 +24,6 @@ std::string WindowsDirectory()
     return std::string(directory, length < sizeof directory ? length : 0);
 }
 
-std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries)
-{
-    std::vector<std::string> environment;
-    char* block = GetEnvironmentStringsA();
-    for (const char* p = block; *p; p += std::strlen(p) + 1) {
-        bool replaced = false;
-        for (const std::string& entry : entries)
-            replaced |= _strnicmp(p, entry.c_str(), entry.find('=') + 1) == 0;
-        if (!replaced)
-            environment.push_back(p);
-    }
-    FreeEnvironmentStringsA(block);
-    environment.insert(environment.end(), entries.begin(), entries.end());
-    return environment;
-}
-
 std::string TempDirectory()
 {
     char directory[MAX_PATH];
@@ -72,14 +56,7 @@ std::string SaverTrace()
 
 std::vector<std::string> SaverTraceEnvironment()
 {
-    std::vector<std::string> entries;
-    char* block = GetEnvironmentStringsA();
-    for (const char* p = block; *p; p += lstrlenA(p) + 1)
-        if (_strnicmp(p, "ORBELLE_TRACE=", 14) != 0)
-            entries.push_back(p);
-    FreeEnvironmentStringsA(block);
-    entries.push_back("ORBELLE_TRACE=" + SaverTracePath());
-    return entries;
+    return EnvironmentWith({"ORBELLE_TRACE=" + SaverTracePath()});
 }
 
 std::vector<ProcessEntry> Processes()

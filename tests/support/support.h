@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "environment.h"
+
 namespace support {
 
 // A Unix path from the build ("/work/...") as Windows sees it (drive Z:).
@@ -16,10 +18,6 @@ std::string WindowsDirectory();
 std::string TempDirectory(); // with its trailing backslash
 // A file under the build's artifacts folder, for screenshots and traces.
 std::string ArtifactPath(const std::string& name);
-
-// This process's environment with some variables ("NAME=value") added or
-// replaced, for robot::Start.
-std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries);
 
 bool FileExists(const std::string& path);
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
