@@ -32,7 +32,7 @@ TEST(SettingsPage, EditedAndAppliedInAPropertySheet)
 {
     const std::string module = hc::InstallModule();
     hc::SetCornerCodes("Y-Y-");
-    WriteText(HKEY_LOCAL_MACHINE, kPageKey, nullptr, "{9CB48109-E0FC-11D0-8E0C-C52523886C3B}");
+    WriteText(HKEY_LOCAL_MACHINE, kPageKey, nullptr, kPageClassId);
     robot::Child host = hc::StartEntry("RunService");
     HWND service = hc::WaitForService(kWaitMs);
     ASSERT_NE(nullptr, service);

@@ -39,15 +39,6 @@ void WriteText(HKEY root, const char* key, const char* name, const char* text)
     RegSetKeyValueA(root, key, name, REG_SZ, text, static_cast<DWORD>(lstrlenA(text) + 1));
 }
 
-bool KeyExists(HKEY root, const char* key)
-{
-    HKEY opened;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(opened);
-    return true;
-}
-
 const CLSID kPageClass = {0x9CB48109, 0xE0FC, 0x11D0, {0x8E, 0x0C, 0xC5, 0x25, 0x23, 0x88, 0x6C, 0x3B}};
 
 namespace {

@@ -11,16 +11,16 @@
 #include <vector>
 
 #include "harness.h"
+#include "keys.h"
 #include "robot.h"
 
 namespace hcui {
 
 constexpr DWORD kWaitMs = 20000;
-constexpr char kCornersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
-constexpr char kPageKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Display\\shellex\\"
-    "PropertySheetHandlers\\Quadrix Properties";
-constexpr char kClassKey[] = "CLSID\\{9CB48109-E0FC-11D0-8E0C-C52523886C3B}";
+using support::kCornersKey;
+using support::kPageClassId;
+using support::kPageClassKey;
+using support::kPageKey;
 
 // Starts "rundll32.exe <module>,<entry> <command>" (no command: nothing after
 // the entry).
@@ -32,7 +32,7 @@ HWND WaitForSettings(const robot::Child& child);
 // was written; "<missing>" when there is none.
 std::string RawText(HKEY root, const char* key, const char* name);
 void WriteText(HKEY root, const char* key, const char* name, const char* text);
-bool KeyExists(HKEY root, const char* key);
+using support::KeyExists;
 
 // An interface pointer that this test holds: released when it ends, so a
 // failed assertion leaves no object of the module behind.

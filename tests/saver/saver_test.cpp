@@ -37,20 +37,7 @@ robot::Child StartSaver(const std::string& arguments)
 }
 
 // Dispatches this thread's messages (the host window's) while waiting.
-template <typename Predicate> bool PumpUntil(Predicate predicate, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        if (predicate())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
+using support::PumpUntil;
 
 bool Running(const robot::Child& child)
 {

@@ -24,6 +24,11 @@ std::string WindowsDirectory()
     return std::string(directory, length < sizeof directory ? length : 0);
 }
 
+std::string InWindows(const std::string& name)
+{
+    return WindowsDirectory() + "\\" + name;
+}
+
 std::string TempDirectory()
 {
     char directory[MAX_PATH];
@@ -41,6 +46,15 @@ std::string ArtifactPath(const std::string& name)
 bool FileExists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool KeyExists(HKEY root, const std::string& path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
 }
 
 std::string SaverTracePath()

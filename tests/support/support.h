@@ -16,10 +16,14 @@ namespace support {
 std::string WinPath(const std::string& unixPath);
 std::string WindowsDirectory();
 std::string TempDirectory(); // with its trailing backslash
+// A file in the Windows directory.
+std::string InWindows(const std::string& name);
 // A file under the build's artifacts folder, for screenshots and traces.
 std::string ArtifactPath(const std::string& name);
 
 bool FileExists(const std::string& path);
+// Whether a registry key can be opened for reading.
+bool KeyExists(HKEY root, const std::string& path);
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 // The bytes of an RCDATA resource of another program, loaded as data.
 std::vector<std::uint8_t> ResourceBytes(const std::string& module, const char* name);

@@ -14,11 +14,6 @@ const char* const kNeighbourFiles[] = {"orbelle.scr.bak", "quadrix.dl", "neighbo
 
 } // namespace
 
-std::string InWindows(const std::string& name)
-{
-    return support::WindowsDirectory() + "\\" + name;
-}
-
 std::string ProgramPath()
 {
     return InWindows("unglimex.exe");
@@ -75,15 +70,6 @@ RunResult RunUnglimex(const std::string& arguments, const Answer& answer,
 {
     return RunCommandLine(ProgramPath() + (arguments.empty() ? "" : " " + arguments), answer,
                           environment);
-}
-
-bool KeyExists(HKEY root, const std::string& path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
 }
 
 std::vector<std::string> ValueNames(HKEY root, const std::string& path)

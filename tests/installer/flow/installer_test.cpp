@@ -22,10 +22,7 @@ const std::string kSetupNoStrings = support::WinPath(SETUP_NO_STRINGS);
 // Carries a stand-in for quadrix.dll that records the calls of its entries.
 const std::string kSetupEntriesFixture = support::WinPath(SETUP_ENTRIES_FIXTURE);
 
-std::string InWindows(const char* name)
-{
-    return support::WindowsDirectory() + "\\" + name;
-}
+using support::InWindows;
 
 // One run of an installer, up to its preliminary dialog.
 class InstallerRun {
