@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "installer/finish/preview.h"
+#include "keys.h"
 #include "machine_state.h"
 #include "robot.h"
 #include "support.h"
@@ -20,20 +21,15 @@ namespace {
 constexpr DWORD kWindowMs = 30000;
 constexpr DWORD kExitMs = 60000;
 constexpr int kInstallQuadrix = 6;
-constexpr char kClassId[] = "{9CB48109-E0FC-11D0-8E0C-C52523886C3B}";
-constexpr char kPageKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Display\\shellex\\"
-    "PropertySheetHandlers\\Quadrix Properties";
-constexpr char kDatabase[] = "Software\\Tolvar\\Unglimex";
-constexpr char kEntries[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-constexpr char kDesktop[] = "Control Panel\\Desktop";
+using support::InWindows;
+using support::KeyExists;
+using support::kDatabase;
+using support::kDesktop;
+using support::kEntries;
+using support::kPageClassId;
+using support::kPageKey;
 
 const std::string kSetup = support::WinPath(ORBELLE_SETUP);
-
-std::string InWindows(const char* name)
-{
-    return support::WindowsDirectory() + "\\" + name;
-}
 
 // Screenshots of every window a user sees go beside the main job's.
 void Shot(const char* name)
@@ -50,15 +46,6 @@ std::string ReadString(HKEY root, const std::string& key, const char* name)
     if (RegGetValueA(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
         return "<missing>";
     return text;
-}
-
-bool KeyExists(HKEY root, const std::string& path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
 }
 
 // name -> data of every REG_SZ value of a key.
@@ -293,7 +280,7 @@ void ExpectTheKeysInTheViewOfTheirKind()
          {"Software\\" + node + "Microsoft\\Windows\\CurrentVersion\\Uninstall\\orbelle.scr",
           "Software\\" + node + "Microsoft\\Windows\\CurrentVersion\\Uninstall\\quadrix.dll",
           "Software\\" + node + "Tolvar\\Unglimex\\orbelle.scr",
-          "Software\\Classes\\" + node + "CLSID\\" + kClassId}) {
+          "Software\\Classes\\" + node + "CLSID\\" + kPageClassId}) {
         HKEY opened = nullptr;
         EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0,
                                                KEY_READ | KEY_WOW64_64KEY, &opened))
@@ -339,11 +326,11 @@ void ExpectTheInstalledMachine()
     EXPECT_EQ(1, CountWindows("QuadrixService"));
     ExpectTheServiceStartedByTheDesktopShell();
     EXPECT_TRUE(support::FileExists(StartupFolder() + "\\Quadrix.lnk"));
-    const std::string classKey = std::string("Software\\Classes\\CLSID\\") + kClassId;
+    const std::string classKey = std::string("Software\\Classes\\CLSID\\") + kPageClassId;
     EXPECT_EQ("Quadrix", ReadString(HKEY_LOCAL_MACHINE, classKey, nullptr));
     EXPECT_STRCASEEQ(InWindows("quadrix.dll").c_str(),
                      ReadString(HKEY_LOCAL_MACHINE, classKey + "\\InProcServer32", nullptr).c_str());
-    EXPECT_EQ(kClassId, ReadString(HKEY_LOCAL_MACHINE, kPageKey, nullptr));
+    EXPECT_EQ(kPageClassId, ReadString(HKEY_LOCAL_MACHINE, kPageKey, nullptr));
     ExpectTheKeysInTheViewOfTheirKind();
 }
 
@@ -441,7 +428,7 @@ void ExpectHotCornersRemoved()
     EXPECT_TRUE(robot::WaitFor([] { return CountWindows("QuadrixService") == 0; }, kWindowMs));
     EXPECT_FALSE(support::FileExists(StartupFolder() + "\\Quadrix.lnk"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kPageKey));
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, std::string("Software\\Classes\\CLSID\\") + kClassId));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, std::string("Software\\Classes\\CLSID\\") + kPageClassId));
     EXPECT_FALSE(support::FileExists(InWindows("quadrix.dll")));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kDatabase) + "\\quadrix.dll"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kEntries) + "quadrix.dll"));

@@ -1,6 +1,7 @@
 // The hot corners' rules without the system: geometry, the dwell and the
 // decisions of a tick, the monitor extension, the lists and the formats.
 #include "hotcorners/corners.h"
+#include "answering_system.h"
 
 #include <gtest/gtest.h>
 
@@ -32,25 +33,16 @@ TEST(Corners, HitTestOnOneScreen)
 }
 
 // The watch's view of the system, recording what a tick did.
-class FakeSystem : public SaverSystem {
+class FakeSystem : public AnsweringSystem {
 public:
-    bool active = true;
-    bool usable = true;
-    bool running = false;
-    bool startWorks = true;
-    int starts = 0;
     std::vector<bool> switches;
     std::vector<int> states;
 
-    bool IsSaverActive() override { return active; }
     void SetSaverActive(bool on) override
     {
-        active = on;
+        AnsweringSystem::SetSaverActive(on);
         switches.push_back(on);
     }
-    bool HasUsableSaver() override { return usable; }
-    bool IsSaverRunning() override { return running; }
-    bool RequestSaverStart() override { ++starts; return startWorks; }
     void FeedbackChanged(int state, int) override { states.push_back(state); }
 };
 

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "answering_system.h"
 #include "hotcorners/corners.h"
 
 namespace {
@@ -105,18 +106,8 @@ int CheckGeometry(FuzzedDataProvider& in)
 }
 
 // A system that holds the switch and checks that the watch keeps its word.
-class CheckedSystem : public SaverSystem {
+class CheckedSystem : public AnsweringSystem {
 public:
-    bool active = true;
-    bool usable = true;
-    bool running = false;
-    bool startWorks = true;
-    int starts = 0;
-    bool IsSaverActive() override { return active; }
-    void SetSaverActive(bool on) override { active = on; }
-    bool HasUsableSaver() override { return usable; }
-    bool IsSaverRunning() override { return running; }
-    bool RequestSaverStart() override { ++starts; return startWorks; }
     void FeedbackChanged(int state, int corner) override
     {
         Check(state >= kStateIdle && state <= kStateFailed);

@@ -256,6 +256,20 @@ TEST(Hostile, KilledSettingsDialogsLeaveRoomForTheNext)
     robot::Finish(second);
 }
 
+// Screen saving on, then a service started (host, window) and the pointer
+// in the Never corner until the service holds screen saving off.
+void StartServiceHoldingSavingOff(const std::string& module, robot::Child& host, HWND& window)
+{
+    SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, SPIF_UPDATEINIFILE);
+    ASSERT_TRUE(WaitForSwitch("1"));
+    host = StartEntry(module, "RunService");
+    window = hc::WaitForService(hc::kStartTimeout);
+    ASSERT_NE(nullptr, window);
+    ASSERT_TRUE(hc::PointerTo(kNeverCorner));
+    ASSERT_TRUE(WaitForState(window, kStateSuppressed));
+    ASSERT_TRUE(WaitForSwitch("0"));
+}
+
 // A service killed while it holds screen saving off in a Never corner: the
 // next service, the settings dialog or the saver's question for a service
 // gives it back.
@@ -266,14 +280,9 @@ TEST(Hostile, AServiceKilledInANeverCornerDoesNotLeaveScreenSavingOff)
     const char* const givers[] = {"RunService", "RunDialog", "detect"};
     for (const char* giver : givers) {
         SCOPED_TRACE(giver);
-        SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, SPIF_UPDATEINIFILE);
-        ASSERT_TRUE(WaitForSwitch("1"));
-        robot::Child killed = StartEntry(module, "RunService");
-        HWND window = hc::WaitForService(hc::kStartTimeout);
-        ASSERT_NE(nullptr, window);
-        ASSERT_TRUE(hc::PointerTo(kNeverCorner));
-        ASSERT_TRUE(WaitForState(window, kStateSuppressed));
-        ASSERT_TRUE(WaitForSwitch("0"));
+        robot::Child killed;
+        HWND window = nullptr;
+        ASSERT_NO_FATAL_FAILURE(StartServiceHoldingSavingOff(module, killed, window));
         TerminateProcess(killed.process, 9);
         robot::WaitExit(killed, hc::kExitTimeout);
         robot::Finish(killed);
@@ -315,14 +324,9 @@ TEST(Hostile, TheEndOfTheSessionInANeverCornerGivesScreenSavingBack)
     hc::SetCornerCodes("-N--");
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << row.query << row.ending);
-        SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, SPIF_UPDATEINIFILE);
-        ASSERT_TRUE(WaitForSwitch("1"));
-        robot::Child service = StartEntry(module, "RunService");
-        HWND window = hc::WaitForService(hc::kStartTimeout);
-        ASSERT_NE(nullptr, window);
-        ASSERT_TRUE(hc::PointerTo(kNeverCorner));
-        ASSERT_TRUE(WaitForState(window, kStateSuppressed));
-        ASSERT_TRUE(WaitForSwitch("0"));
+        robot::Child service;
+        HWND window = nullptr;
+        ASSERT_NO_FATAL_FAILURE(StartServiceHoldingSavingOff(module, service, window));
         if (row.query) {
             DWORD_PTR answer = 0;
             ASSERT_NE(0, SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG,

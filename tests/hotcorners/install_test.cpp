@@ -96,7 +96,7 @@ TEST(SilentInstall, TwiceLeavesOneOfEachAndUninstallUndoesIt)
     Link link = ReadLink(StartupFolder() + "\\Quadrix.lnk");
     EXPECT_NE(std::string::npos, link.path.find("rundll32.exe")) << link.path;
     EXPECT_EQ(module + ",RunService", link.arguments);
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kPageClassKey));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kPageKey));
     EXPECT_EQ(std::string("YNN-", 5), RawText(HKEY_CURRENT_USER, kCornersKey, "Mouse Corners"));
     EXPECT_EQ(1u, Option("Quadrix Tray Icon"));
@@ -114,7 +114,7 @@ TEST(SilentInstall, TwiceLeavesOneOfEachAndUninstallUndoesIt)
     EXPECT_EQ(0, hc::CountServiceWindows());
     EXPECT_TRUE(Links().empty());
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kPageKey));
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey)) << "the class stays registered";
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kPageClassKey)) << "the class stays registered";
     EXPECT_TRUE(DeleteFileA(module.c_str())) << "nothing holds the module any more";
 
     // Nothing to stop and nothing to remove: it still ends quietly.

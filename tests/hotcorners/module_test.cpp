@@ -16,6 +16,7 @@
 #include "hotcorners/service.h"
 #include "hotcorners/service_client.h"
 #include "hotcorners/shared_block.h"
+#include "keys.h"
 
 namespace {
 
@@ -141,7 +142,7 @@ StoredValue Stored(HKEY root, const char* path, const char* name)
     return value;
 }
 
-const char kDesktop[] = "Control Panel\\Desktop";
+using support::kDesktop;
 const char kSavers[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
 
 std::string Dword(DWORD v) { return std::string(reinterpret_cast<const char*>(&v), 4); }

@@ -192,7 +192,7 @@ TEST(SettingsDialog, RefusesSettingsThatWouldBeUnreachable)
     ASSERT_TRUE(robot::WaitUntilGone(warning.window, kWaitMs));
     EXPECT_TRUE(IsWindow(dialog)) << "the dialog stays";
     EXPECT_EQ("<missing>", RawText(HKEY_CURRENT_USER, kCornersKey, "Mouse Corners")) << "nothing stored";
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kPageClassKey));
 
     // The page alone keeps them reachable.
     robot::Press(dialog, IDC_PAGE);
@@ -201,8 +201,8 @@ TEST(SettingsDialog, RefusesSettingsThatWouldBeUnreachable)
     // Registry texts carry their terminating zero.
     EXPECT_EQ(std::string("{9CB48109-E0FC-11D0-8E0C-C52523886C3B}", 39),
               RawText(HKEY_LOCAL_MACHINE, kPageKey, nullptr));
-    EXPECT_EQ(std::string("Quadrix", 8), RawText(HKEY_CLASSES_ROOT, kClassKey, nullptr));
-    const std::string server = std::string(kClassKey) + "\\InProcServer32";
+    EXPECT_EQ(std::string("Quadrix", 8), RawText(HKEY_CLASSES_ROOT, kPageClassKey, nullptr));
+    const std::string server = std::string(kPageClassKey) + "\\InProcServer32";
     EXPECT_EQ(module + std::string(1, '\0'), RawText(HKEY_CLASSES_ROOT, server.c_str(), nullptr));
     EXPECT_EQ(std::string("Apartment", 10), RawText(HKEY_CLASSES_ROOT, server.c_str(), "ThreadingModel"));
     EXPECT_EQ(std::string("YNN-", 5), RawText(HKEY_CURRENT_USER, kCornersKey, "Mouse Corners"));
@@ -226,7 +226,7 @@ TEST(SettingsDialog, ModuleOutsideTheWindowsDirectoryOnlyExplains)
         EXPECT_EQ(0u, robot::WaitExit(child, kWaitMs));
         robot::Finish(child);
     }
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey)) << "InstallSilently did nothing";
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kPageClassKey)) << "InstallSilently did nothing";
 }
 
 // Windows Vista dropped the Display control panel's extension pages: there

@@ -1,5 +1,6 @@
 #include "robot.h"
 
+#include "environment.h"
 #include "png.h"
 
 #include <algorithm>
@@ -10,12 +11,7 @@ Child Start(const std::string& commandLine, const std::vector<std::string>& envi
 {
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    std::vector<char> block;
-    for (const std::string& entry : environment) {
-        block.insert(block.end(), entry.begin(), entry.end());
-        block.push_back('\0');
-    }
-    block.push_back('\0');
+    std::vector<char> block = support::EnvironmentBlock(environment);
 
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

@@ -37,20 +37,7 @@ robot::Child StartSaver(const std::string& arguments)
 }
 
 // Dispatches this thread's messages (the host window's) while waiting.
-template <typename Predicate> bool PumpUntil(Predicate predicate, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        if (predicate())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
+using support::PumpUntil;
 
 bool Running(const robot::Child& child)
 {
@@ -151,12 +138,7 @@ TEST(SaverCommandLine, UnmatchedQuoteDoesNothing)
     std::string line = "\"" + path + " /s";
     std::vector<char> buffer(line.begin(), line.end());
     buffer.push_back('\0');
-    std::vector<char> environment;
-    for (const std::string& entry : support::SaverTraceEnvironment()) {
-        environment.insert(environment.end(), entry.begin(), entry.end());
-        environment.push_back('\0');
-    }
-    environment.push_back('\0');
+    std::vector<char> environment = support::EnvironmentBlock(support::SaverTraceEnvironment());
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
@@ -601,12 +583,7 @@ TEST(SaverConfiguration, TheDevelopmentEnvironmentIsNoOwner)
 
 TEST(SaverTrace, WithoutTheVariableNothingIsWritten)
 {
-    std::vector<std::string> environment;
-    char* block = GetEnvironmentStringsA();
-    for (const char* p = block; *p; p += lstrlenA(p) + 1)
-        if (_strnicmp(p, "ORBELLE_TRACE=", 14) != 0)
-            environment.push_back(p);
-    FreeEnvironmentStringsA(block);
+    std::vector<std::string> environment = support::EnvironmentWithout("ORBELLE_TRACE=");
     HWND host = MakeHost();
     char line[300];
     std::snprintf(line, sizeof line, "\"%s\" /p %llu", SaverPath().c_str(),

@@ -24,20 +24,9 @@ std::string WindowsDirectory()
     return std::string(directory, length < sizeof directory ? length : 0);
 }
 
-std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries)
+std::string InWindows(const std::string& name)
 {
-    std::vector<std::string> environment;
-    char* block = GetEnvironmentStringsA();
-    for (const char* p = block; *p; p += std::strlen(p) + 1) {
-        bool replaced = false;
-        for (const std::string& entry : entries)
-            replaced |= _strnicmp(p, entry.c_str(), entry.find('=') + 1) == 0;
-        if (!replaced)
-            environment.push_back(p);
-    }
-    FreeEnvironmentStringsA(block);
-    environment.insert(environment.end(), entries.begin(), entries.end());
-    return environment;
+    return WindowsDirectory() + "\\" + name;
 }
 
 std::string TempDirectory()
@@ -59,6 +48,15 @@ bool FileExists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool KeyExists(HKEY root, const std::string& path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
 std::string SaverTracePath()
 {
     return TempDirectory() + "orbelle-trace.txt";
@@ -72,14 +70,7 @@ std::string SaverTrace()
 
 std::vector<std::string> SaverTraceEnvironment()
 {
-    std::vector<std::string> entries;
-    char* block = GetEnvironmentStringsA();
-    for (const char* p = block; *p; p += lstrlenA(p) + 1)
-        if (_strnicmp(p, "ORBELLE_TRACE=", 14) != 0)
-            entries.push_back(p);
-    FreeEnvironmentStringsA(block);
-    entries.push_back("ORBELLE_TRACE=" + SaverTracePath());
-    return entries;
+    return EnvironmentWith({"ORBELLE_TRACE=" + SaverTracePath()});
 }
 
 std::vector<ProcessEntry> Processes()

@@ -8,20 +8,22 @@
 #include <string>
 #include <vector>
 
+#include "environment.h"
+
 namespace support {
 
 // A Unix path from the build ("/work/...") as Windows sees it (drive Z:).
 std::string WinPath(const std::string& unixPath);
 std::string WindowsDirectory();
 std::string TempDirectory(); // with its trailing backslash
+// A file in the Windows directory.
+std::string InWindows(const std::string& name);
 // A file under the build's artifacts folder, for screenshots and traces.
 std::string ArtifactPath(const std::string& name);
 
-// This process's environment with some variables ("NAME=value") added or
-// replaced, for robot::Start.
-std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries);
-
 bool FileExists(const std::string& path);
+// Whether a registry key can be opened for reading.
+bool KeyExists(HKEY root, const std::string& path);
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 // The bytes of an RCDATA resource of another program, loaded as data.
 std::vector<std::uint8_t> ResourceBytes(const std::string& module, const char* name);

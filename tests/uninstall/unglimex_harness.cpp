@@ -12,12 +12,28 @@ constexpr DWORD kRunTimeout = 60000;
 
 const char* const kNeighbourFiles[] = {"orbelle.scr.bak", "quadrix.dl", "neighbour.txt"};
 
-} // namespace
-
-std::string InWindows(const std::string& name)
+// The names an enumeration of a key gives, in the registry's own order;
+// next(key, index, name, length) is one call of RegEnumValueA or
+// RegEnumKeyExA.
+template <typename Next>
+std::vector<std::string> EnumeratedNames(HKEY root, const std::string& path, Next next)
 {
-    return support::WindowsDirectory() + "\\" + name;
+    std::vector<std::string> names;
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return names;
+    for (DWORD index = 0;; ++index) {
+        char name[16384];
+        DWORD length = sizeof name;
+        if (next(key, index, name, &length) != ERROR_SUCCESS)
+            break;
+        names.push_back(name);
+    }
+    RegCloseKey(key);
+    return names;
 }
+
+} // namespace
 
 std::string ProgramPath()
 {
@@ -77,31 +93,11 @@ RunResult RunUnglimex(const std::string& arguments, const Answer& answer,
                           environment);
 }
 
-bool KeyExists(HKEY root, const std::string& path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 std::vector<std::string> ValueNames(HKEY root, const std::string& path)
 {
-    std::vector<std::string> names;
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return names;
-    for (DWORD index = 0;; ++index) {
-        char name[16384];
-        DWORD length = sizeof name;
-        if (RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        names.push_back(name);
-    }
-    RegCloseKey(key);
-    return names;
+    return EnumeratedNames(root, path, [](HKEY key, DWORD index, char* name, DWORD* length) {
+        return RegEnumValueA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+    });
 }
 
 Values ReadValues(HKEY root, const std::string& path)
@@ -128,20 +124,9 @@ Values ReadValues(HKEY root, const std::string& path)
 
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& path)
 {
-    std::vector<std::string> names;
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return names;
-    for (DWORD index = 0;; ++index) {
-        char name[256];
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        names.push_back(name);
-    }
-    RegCloseKey(key);
-    return names;
+    return EnumeratedNames(root, path, [](HKEY key, DWORD index, char* name, DWORD* length) {
+        return RegEnumKeyExA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+    });
 }
 
 void WriteString(HKEY root, const std::string& path, const std::string& name,

@@ -10,17 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "keys.h"
 #include "robot.h"
+#include "support.h"
 
 namespace unglimex {
 
-constexpr char kDatabase[] = "Software\\Tolvar\\Unglimex";
-constexpr char kEntries[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+using support::kDatabase;
+using support::kEntries;
 
 // The installed program, copied into the Windows directory.
 std::string ProgramPath();
 void InstallProgram();
-std::string InWindows(const std::string& name);
+using support::InWindows;
 
 // One run, as it ended: every box it showed (in order) and its exit code.
 struct RunResult {
@@ -42,7 +44,7 @@ RunResult RunUnglimex(const std::string& arguments, const Answer& answer = Defau
 
 // The registry as another program reads it.
 using Values = std::map<std::string, std::string>; // name -> REG_SZ data
-bool KeyExists(HKEY root, const std::string& path);
+using support::KeyExists;
 Values ReadValues(HKEY root, const std::string& path);
 // Value names in the registry's own order.
 std::vector<std::string> ValueNames(HKEY root, const std::string& path);

@@ -22,28 +22,7 @@ const std::string kSetupNoStrings = support::WinPath(SETUP_NO_STRINGS);
 // Carries a stand-in for quadrix.dll that records the calls of its entries.
 const std::string kSetupEntriesFixture = support::WinPath(SETUP_ENTRIES_FIXTURE);
 
-std::string InWindows(const char* name)
-{
-    return support::WindowsDirectory() + "\\" + name;
-}
-
-// The current environment with some variables replaced.
-std::vector<std::string> EnvironmentWith(const std::vector<std::string>& replacements)
-{
-    std::vector<std::string> environment;
-    char* block = GetEnvironmentStringsA();
-    for (const char* p = block; *p; p += strlen(p) + 1) {
-        std::string entry = p;
-        bool replaced = false;
-        for (const std::string& r : replacements)
-            replaced |= _strnicmp(entry.c_str(), r.c_str(), r.find('=') + 1) == 0;
-        if (!replaced)
-            environment.push_back(entry);
-    }
-    FreeEnvironmentStringsA(block);
-    environment.insert(environment.end(), replacements.begin(), replacements.end());
-    return environment;
-}
+using support::InWindows;
 
 // One run of an installer, up to its preliminary dialog.
 class InstallerRun {
@@ -259,7 +238,7 @@ TEST(Install, WithQuadrixWritesTheThreePayloadsByteForByte)
 TEST(Install, ThePreviewDialogShowsTheRingsDrawn)
 {
     const std::string trace = support::TempDirectory() + "orbelle-trace.txt";
-    InstallerRun run(kSetup, EnvironmentWith({"ORBELLE_TRACE=" + trace}));
+    InstallerRun run(kSetup, support::EnvironmentWith({"ORBELLE_TRACE=" + trace}));
     ASSERT_TRUE(run.prelim);
     robot::Press(run.prelim, IDOK);
     HWND preview = robot::WaitForDialog("Preview", kWindowTimeout, run.child().id);
@@ -280,7 +259,7 @@ TEST(Install, ThePreviewDialogShowsTheRingsDrawn)
 TEST(Install, TheNewModuleIsSetUpWithTheBackdropAsItsWindow)
 {
     const std::string log = support::TempDirectory() + "entries.log";
-    InstallerRun run(kSetupEntriesFixture, EnvironmentWith({"ORBELLE_ENTRY_LOG=" + log}));
+    InstallerRun run(kSetupEntriesFixture, support::EnvironmentWith({"ORBELLE_ENTRY_LOG=" + log}));
     ASSERT_TRUE(run.prelim);
     HWND backdrop = robot::FindTopWindow("InstallClass", "Install Saver", run.child().id);
     ASSERT_TRUE(backdrop);
@@ -364,7 +343,7 @@ TEST(Install, ATemporaryPathTooLongIsReportedForEachPayload)
     // GetTempPathA's answer no longer fits the 260-character buffer.
     std::string longTemp = "C:\\" + std::string(300, 't');
     support::Snapshot windows = support::TakeSnapshot(support::WindowsDirectory());
-    InstallerRun run(kSetup, EnvironmentWith({"TMP=" + longTemp, "TEMP=" + longTemp}));
+    InstallerRun run(kSetup, support::EnvironmentWith({"TMP=" + longTemp, "TEMP=" + longTemp}));
     ASSERT_TRUE(run.prelim);
     robot::Press(run.prelim, IDOK);
     std::vector<robot::MessageBoxView> boxes;

@@ -66,12 +66,7 @@ std::string SaverBesideOldDialogs()
 
 std::vector<std::string> Environment(const std::string& error, const std::string& choice)
 {
-    std::vector<std::string> entries;
-    char* block = GetEnvironmentStringsA();
-    for (const char* p = block; *p; p += lstrlenA(p) + 1)
-        if (_strnicmp(p, "FAKE_COMDLG_", 12) != 0)
-            entries.push_back(p);
-    FreeEnvironmentStringsA(block);
+    std::vector<std::string> entries = support::EnvironmentWithout("FAKE_COMDLG_");
     entries.push_back("FAKE_COMDLG_LOG=" + SizeLog());
     if (!error.empty())
         entries.push_back("FAKE_COMDLG_ERROR=" + error);

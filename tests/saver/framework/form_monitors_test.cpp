@@ -12,62 +12,19 @@
 #include "robot.h"
 #include "saver/framework/control.h"
 #include "saver/framework/form.h"
+#include "form_support.h"
 
 namespace {
 
-class TTestForm : public TScrForm {
-public:
-    explicit TTestForm(TScrMode kind) : TScrForm(kind) {}
-    const char* ClassName() const override { return "TTestSaverForm"; }
-    static TScrForm* Make(TScrMode kind) { return new (std::nothrow) TTestForm(kind); }
-};
+using namespace formtest;
 
-template <typename Predicate> bool PumpUntil(Predicate predicate, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    while (!predicate()) {
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT)
-                continue; // the controller's end; the test goes on looking
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(10);
-    }
-    return true;
-}
-
-int gVerifications = 0;
-bool gVerifierAnswer = false;
-const POINT kLeftAt = {1300, 300}; // where the password box leaves the pointer
-
-bool Verifier(HWND)
-{
-    ++gVerifications;
-    SetCursorPos(kLeftAt.x, kLeftAt.y);
-    return gVerifierAnswer;
-}
-
-bool IsNotNTFamily()
-{
-    return false;
-}
-
-void WriteValue(const char* key, const char* name, DWORD type, const void* data, DWORD size)
-{
-    HKEY opened;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE,
-                                             nullptr, &opened, nullptr));
-    RegSetValueExA(opened, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(opened);
-}
+// Where the password box leaves the pointer: on the second monitor.
+const POINT kLeftAt = {1300, 300};
 
 TEST(TwoMonitors, ThePasswordGuardsInputOverTheSecondMonitor)
 {
     ASSERT_EQ(2, GetSystemMetrics(SM_CMONITORS));
+    gPointerLeftAt = kLeftAt;
     DWORD noDelay = 0;
     WriteValue("Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers", "Password Delay",
                REG_DWORD, &noDelay, sizeof noDelay);

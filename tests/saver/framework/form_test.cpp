@@ -12,27 +12,12 @@
 #include "saver/framework/form.h"
 #include "saver/framework/preview.h"
 #include "saver/framework/trace.h"
+#include "form_support.h"
 #include "support.h"
 
 namespace {
 
-class TTestForm : public TScrForm {
-public:
-    explicit TTestForm(TScrMode kind) : TScrForm(kind) {}
-    const char* ClassName() const override { return "TTestSaverForm"; }
-    static TScrForm* Make(TScrMode kind) { return new (std::nothrow) TTestForm(kind); }
-};
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT)
-            continue; // the controller's end; the test goes on looking
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
+using namespace formtest;
 
 std::string ClassOf(HWND window)
 {
@@ -295,36 +280,6 @@ TEST_F(FormTest, ASecondControllerEndsTheProgram)
 // The password path of the Windows 95 family, with the family check and the
 // system's password service replaced. A verification that fails is the user
 // moving the mouse while the password box shows, then cancelling it.
-int gVerifications = 0;
-bool gVerifierAnswer = false;
-POINT gMovedTo = {900, 700};
-
-bool Verifier(HWND)
-{
-    ++gVerifications;
-    SetCursorPos(gMovedTo.x, gMovedTo.y);
-    return gVerifierAnswer;
-}
-
-bool IsNotNTFamily()
-{
-    return false;
-}
-
-bool IsNTFamily()
-{
-    return true;
-}
-
-void WriteValue(const char* key, const char* name, DWORD type, const void* data, DWORD size)
-{
-    HKEY opened = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE,
-                                             nullptr, &opened, nullptr));
-    RegSetValueExA(opened, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(opened);
-}
-
 TEST(PasswordOnTheWindows95Family, AskedAfterTheDelayWhenTheSystemWantsIt)
 {
     struct Row {
@@ -362,7 +317,7 @@ TEST(PasswordOnTheWindows95Family, AskedAfterTheDelayWhenTheSystemWantsIt)
         if (!row.closes) {
             EXPECT_FALSE(gScrSaver->InDialog());
             // Where the mouse was left is the new start: no close there.
-            SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(gMovedTo.x, gMovedTo.y));
+            SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(gPointerLeftAt.x, gPointerLeftAt.y));
             Pump();
             EXPECT_FALSE(control->Terminated()) << "the start position is renewed";
         }

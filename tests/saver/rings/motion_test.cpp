@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ring_trees.h"
 #include "saver/rings/rings.h"
 
 namespace {
@@ -12,10 +13,7 @@ RingTree Built(int number, bool sync, std::uint32_t seed = 3)
     RingOptions options;
     options.number = number;
     options.sync = sync;
-    RingRandom random(seed);
-    RingTree tree;
-    BuildRings(tree, options, random);
-    return tree;
+    return BuildTree(options, seed);
 }
 
 // The signed difference of two angles, in (−π, π].

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <set>
 
+#include "ring_trees.h"
 #include "saver/rings/rings.h"
 
 namespace {
@@ -13,10 +14,7 @@ RingTree Built(int number, double velocity = 0.015, bool sync = true, std::uint3
     options.number = number;
     options.velocity = velocity;
     options.sync = sync;
-    RingRandom random(seed);
-    RingTree tree;
-    BuildRings(tree, options, random);
-    return tree;
+    return BuildTree(options, seed);
 }
 
 TEST(RingRandom, AnglesLieInTenThousandStepsOfAFullTurn)
