@@ -138,11 +138,8 @@ bool RecordDefaultFrame(RawFrame& frame, LogoTexture& logo)
     scene.AdvanceTo(1000);
     scene.AdvanceTo(1000 + 2500);
     logo = LoadLogoTexture(GetModuleHandleA(nullptr), settings.fileName);
-    LookOptions look;
-    look.flat = settings.flat;
-    look.monochrome = settings.monochrome;
-    look.useImage = settings.useImage && logo.size > 0;
-    TexRect tex{logo.s0, logo.t0, logo.s1, logo.t1};
+    LookOptions look = SceneLook(settings, logo);
+    TexRect tex = LogoTexRect(logo);
     TiltTable tilt;
     BuildTilt(tilt);
     auto walk = [&](RingSink& sink) {

@@ -162,10 +162,8 @@ void PrepareWalk(TOrbelleScene& scene, WalkInputs& inputs)
     const OrbelleSettings& settings = scene.Settings();
     LogoTexture logo = LoadLogoTexture(GetModuleHandleA(nullptr), settings.fileName);
     inputs.flat = settings.flat;
-    inputs.look.flat = settings.flat;
-    inputs.look.monochrome = settings.monochrome;
-    inputs.look.useImage = settings.useImage && logo.size > 0;
-    inputs.tex = TexRect{logo.s0, logo.t0, logo.s1, logo.t1};
+    inputs.look = SceneLook(settings, logo);
+    inputs.tex = LogoTexRect(logo);
     BuildTilt(inputs.tilt);
 }
 

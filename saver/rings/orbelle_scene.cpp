@@ -24,6 +24,20 @@ bool IsFullScreen(TScrMode kind)
 
 } // namespace
 
+LookOptions SceneLook(const OrbelleSettings& settings, const LogoTexture& logo)
+{
+    LookOptions look;
+    look.flat = settings.flat;
+    look.monochrome = settings.monochrome;
+    look.useImage = settings.useImage && logo.size > 0;
+    return look;
+}
+
+TexRect LogoTexRect(const LogoTexture& logo)
+{
+    return TexRect{logo.s0, logo.t0, logo.s1, logo.t1};
+}
+
 TOrbelleScene::~TOrbelleScene()
 {
     if (ConfigPreviewFollower() == this)
@@ -126,11 +140,8 @@ void TOrbelleScene::DrawFrame()
     sglRotatef(motion_.rotY, 0, 1, 0);
     sglRotatef(motion_.rotZ, 0, 0, 1);
 
-    LookOptions look;
-    look.flat = settings_.flat;
-    look.monochrome = settings_.monochrome;
-    look.useImage = settings_.useImage && logo_.size > 0;
-    TexRect tex{logo_.s0, logo_.t0, logo_.s1, logo_.t1};
+    LookOptions look = SceneLook(settings_, logo_);
+    TexRect tex = LogoTexRect(logo_);
     // Where the driver has vertex arrays a monochrome frame, outlines only,
     // is gathered first and drawn a run at a time: a handful of calls into
     // the driver instead of one per vertex, each of which costs a crossing to

@@ -8,6 +8,11 @@
 #include "saver/rings/logo.h"
 #include "saver/rings/rings.h"
 
+// How the walk draws for these settings with this logo (the image only
+// where the logo loaded), and the logo's part of its texture.
+LookOptions SceneLook(const OrbelleSettings& settings, const LogoTexture& logo);
+TexRect LogoTexRect(const LogoTexture& logo);
+
 class TOrbelleScene : public TScrScene, public TSettingsFollower {
 public:
     // Builds the tables, the rings and the logo for the settings; the seed
